@@ -1,0 +1,39 @@
+# Test helpers shared by every directory.
+#   velmaric_native_test(NAME SOURCES... [LIBS ...])   GoogleTest program, native build
+#   velmaric_wine_test(NAME SOURCES... [LIBS ...] [TIMEOUT s] [WINDOWS] [FIXTURES ...])
+#       GoogleTest program for Windows, run under Wine through the emulator.
+#       WINDOWS: the test creates windows and takes the shared "windows" lock.
+#       FIXTURES: fixtures required (for example ocx_registered).
+include_guard(GLOBAL)
+
+function(velmaric_native_test name)
+  if(WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main Threads::Threads)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS native)
+endfunction()
+
+function(velmaric_wine_test name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "WINDOWS" "TIMEOUT" "SOURCES;LIBS;FIXTURES" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS wine
+    ENVIRONMENT "VELMARIC_BIN=${CMAKE_BINARY_DIR}")
+  if(T_WINDOWS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK windows)
+  endif()
+  if(T_FIXTURES)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${T_FIXTURES}")
+  endif()
+endfunction()

@@ -1,0 +1,130 @@
+// CVelmaricAECtrl: the alarm-and-event list control. This header declares the
+// whole class; its members are defined by subsystem: control/ (properties,
+// persistence, automation), view/ (painting, scrolling), intake/ (timer drain,
+// watchdog, connect and disconnect).
+#pragma once
+#include <memory>
+#include <mutex>
+
+#include "control/ControlPlatform.h"
+#include "framework/OleControl.h"
+#include "model/EventList.h"
+
+class OpcAESession;
+struct OpcAEMessage;
+
+class CVelmaricAECtrl : public COleControl {
+ public:
+  class CVelmaricAECtrlFactory;  // the COM class factory (win32 shell)
+
+  explicit CVelmaricAECtrl(const ControlPlatform& platform = ControlPlatform::Default());
+  ~CVelmaricAECtrl() override;
+
+  // Tables: dispatch (DispId order), message map, property exchange.
+  const DispTable& GetDispatchTable() const override;
+  const MessageMap& GetMessageMap() const override;
+  void DoPropExchange(PropExchange& px) override;
+  void OnResetState() override;
+
+  // The shared change notification of every custom property.
+  void OnPropertyChanged();
+
+  // Automation methods.
+  Bool32 ConnectOpc();
+  void DisconnectOpc();
+
+  // Window message handlers.
+  int OnCreate() override;
+  void OnDestroy() override;
+  void OnTimer(uint32_t id);
+  void OnHScroll(int code, int trackPos);
+  void OnVScroll(int code, int trackPos);
+
+  // Painting and scrolling.
+  void OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid) override;
+  void ApplyFieldSettings();
+  void DrawList(Canvas& dc);
+  void DrawHeader(Canvas& dc);
+  void DrawHeaderCell(Canvas& dc, Rect r, const String& label);
+  void DrawRows(Canvas& dc);
+  void GetSeverityColors(int32_t severity, ColorRef& text, ColorRef& back, Canvas& dc);
+  void UpdateScrollBars();
+  int32_t VisibleRows() const;
+
+  // Intake. The session starts with the control and is stopped first when it
+  // is destroyed, before the store.
+  void StartSession();
+  void StopSession();
+  void DrainQueue();
+  void AddEventRow(const String& timestamp, const String& source, const String& message,
+                   const String& category, const String& severity);
+  void CheckWatchdog();
+
+  // The NewEvent event (event 1).
+  void FireNewEvent(double date, const String& source, const String& message,
+                    const String& category, int16_t severity);
+
+  EventList& Store() { return *m_pEventList; }
+  OpcAESession* Session() { return m_pSession.get(); }
+
+  // ---- Persistent properties, in dispatch-id order (1..33).
+  int16_t m_nWatchdogTimeout;
+  Bool32 m_bAddNewEventsToBottom;
+  Bool32 m_bLocalizeTimestamps;
+  Bool32 m_bSuppressAcknEvents;
+  Bool32 m_bSuppressResetEvents;
+  String m_strFieldOrder;
+  int16_t m_nField0Width;
+  int16_t m_nField1Width;
+  int16_t m_nField2Width;
+  int16_t m_nField3Width;
+  int16_t m_nField4Width;
+  int16_t m_nField5Width;
+  OleColor m_clrTextColorA;
+  OleColor m_clrTextColorB;
+  OleColor m_clrTextColorC;
+  OleColor m_clrTextColorD;
+  OleColor m_clrTextColorE;
+  OleColor m_clrTextColorF;
+  OleColor m_clrBackColorA;
+  OleColor m_clrBackColorB;
+  OleColor m_clrBackColorC;
+  OleColor m_clrBackColorD;
+  OleColor m_clrBackColorE;
+  OleColor m_clrBackColorF;
+  int16_t m_nSeverityA;
+  int16_t m_nSeverityB;
+  int16_t m_nSeverityC;
+  int16_t m_nSeverityD;
+  int16_t m_nSeverityE;
+  Bool32 m_bHideClearAllMenuItem;
+  Bool32 m_bHideResetPropertiesMenuItem;
+  Bool32 m_bHideConnectionMenuItems;
+  Bool32 m_bDisableColumnSizing;
+
+  // ---- Intake: filter constants, session, store lock, watchdog.
+  const uint32_t m_nResetCategory = 1;
+  const uint32_t m_nAcknCategory = 3;
+  const uint32_t m_nCategoryMask = 0xFF;
+  const uint32_t m_nHiddenCategory = 0x8000;
+
+  ControlPlatform m_platform;
+  std::unique_ptr<EventList> m_pEventList;
+  std::shared_ptr<OpcAESession> m_pSession;
+  std::recursive_timed_mutex m_mtxStore;
+  uint32_t m_dwWatchdogTimeout = 60000;
+  uint32_t m_dwWatchdogTick = 0;
+  bool m_bWatchdogFired = false;
+  bool m_bDraining = false;  // a NewEvent handler that pumps messages must not re-enter the drain
+
+  // ---- View state. Zero until the first paint: no layout, no visible rows.
+  int32_t m_nCharWidth = 0;
+  int32_t m_nRowHeight = 0;
+  Rect m_rcBounds;
+  int32_t m_nHScrollPos = 0;
+  int32_t m_nFirstRow = 0;
+  int32_t m_nFindRow = 0;
+  int32_t m_nFindColumn = -1;
+  bool m_bBusy = false;
+  bool m_bSizing = false;
+};

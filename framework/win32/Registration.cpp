@@ -1,0 +1,106 @@
+#include "framework/win32/Registration.h"
+
+#include <oleauto.h>
+
+#include <cwchar>
+#include <string>
+
+#include "framework/win32/ComModule.h"
+#include "framework/win32/WinString.h"
+
+namespace {
+
+bool SetKey(const std::wstring& key, const wchar_t* valueName, const std::wstring& value) {
+  HKEY h = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  LONG r = RegSetValueExW(h, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+  return r == ERROR_SUCCESS;
+}
+
+bool CreateKey(const std::wstring& key) {
+  HKEY h = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  RegCloseKey(h);
+  return true;
+}
+
+// A key that is already gone counts as removed.
+bool DeleteTree(const std::wstring& key) {
+  LONG r = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+  if (r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND) {
+    r = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+  }
+  return false;
+}
+
+std::wstring LoadText(UINT id) {
+  wchar_t buf[256] = {};
+  int n = LoadStringW(com_module::Instance(), id, buf, 256);
+  return std::wstring(buf, n > 0 ? n : 0);
+}
+
+}  // namespace
+
+void GuidText(const GUID& guid, wchar_t (&out)[40]) {
+  if (!StringFromGUID2(guid, out, 40)) out[0] = 0;
+}
+
+bool RegisterControlClass(const ControlRegistration& reg) {
+  wchar_t clsid[40], libid[40];
+  GuidText(*reg.clsid, clsid);
+  GuidText(*reg.libid, libid);
+  std::wstring key = std::wstring(L"CLSID\\") + clsid;
+  std::wstring typeName = LoadText(reg.typeNameId);
+  std::wstring path = W(com_module::ModulePath());
+  wchar_t misc[16], version[16];
+  swprintf(misc, 16, L"%lu", static_cast<unsigned long>(reg.miscStatus));
+  swprintf(version, 16, L"%u.%u", reg.libMajor, reg.libMinor);
+
+  bool ok = SetKey(key, nullptr, typeName) && SetKey(key + L"\\InprocServer32", nullptr, path) &&
+            SetKey(key + L"\\InprocServer32", L"ThreadingModel", reg.threadingModel) &&
+            SetKey(key + L"\\ProgID", nullptr, reg.progId) && CreateKey(key + L"\\Control") &&
+            SetKey(key + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(reg.toolboxBitmapId)) &&
+            SetKey(key + L"\\MiscStatus", nullptr, L"0") && SetKey(key + L"\\MiscStatus\\1", nullptr, misc) &&
+            SetKey(key + L"\\TypeLib", nullptr, libid) && SetKey(key + L"\\Version", nullptr, version) &&
+            SetKey(reg.progId, nullptr, typeName) && SetKey(std::wstring(reg.progId) + L"\\CLSID", nullptr, clsid);
+  return ok;
+}
+
+bool UnregisterClass(const CLSID& clsid, const wchar_t* progId) {
+  wchar_t text[40];
+  GuidText(clsid, text);
+  bool ok = DeleteTree(std::wstring(L"CLSID\\") + text);
+  if (progId) ok = DeleteTree(progId) && ok;
+  return ok;
+}
+
+bool RegisterPropertyPageClass(const CLSID& clsid, UINT typeNameId) {
+  wchar_t text[40];
+  GuidText(clsid, text);
+  std::wstring key = std::wstring(L"CLSID\\") + text;
+  return SetKey(key, nullptr, LoadText(typeNameId)) &&
+         SetKey(key + L"\\InprocServer32", nullptr, W(com_module::ModulePath()));
+}
+
+HRESULT RegisterModuleTypeLib() {
+  // REGKIND_NONE then RegisterTypeLib: the registered paths stay plain.
+  String path = com_module::ModulePath();
+  ITypeLib* lib = nullptr;
+  HRESULT hr = LoadTypeLibEx(W(path), REGKIND_NONE, &lib);
+  if (FAILED(hr)) return hr;
+  hr = RegisterTypeLib(lib, const_cast<LPOLESTR>(W(path)), nullptr);
+  lib->Release();
+  return hr;
+}
+
+HRESULT UnregisterModuleTypeLib(const GUID& libid, WORD major, WORD minor) {
+  com_module::ReleaseTypeLib();
+  return UnRegisterTypeLib(libid, major, minor, 0, SYS_WIN32);
+}

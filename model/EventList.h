@@ -1,0 +1,60 @@
+// EventList: the in-memory list of event rows (six texts each), ranked by
+// arrival, capped at 20000 rows, sortable by any column; it also carries the
+// column layout used by painting, sizing and find.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "framework/Types.h"
+
+enum : int32_t { kFieldRank = 0, kFieldTimestamp, kFieldSource, kFieldMessage, kFieldCategory,
+                 kFieldSeverity, kFieldCount };
+
+// Header labels by field index: the one table shared by the header, the sort
+// menu items and the Columns page.
+extern const char16_t* const kFieldLabels[kFieldCount];
+
+class EventList {
+ public:
+  static constexpr int32_t kCapacity = 20000;
+
+  EventList();
+  virtual ~EventList();
+
+  int32_t AddEvent(const String& timestamp, const String& source, const String& message,
+                   const String& category, const String& severity, Bool32 atBottom);
+  int32_t GetRowCount() const;
+  String GetCellText(int32_t field, int32_t row) const;
+  // Reference access for hot readers (painting, find); same checks.
+  const String& CellRef(int32_t field, int32_t row) const;
+  void QuickSort(int32_t first, int32_t last, int32_t field, int32_t direction);
+  void RemoveAll();
+  void LayoutFields(int32_t charWidth, int32_t rowHeight);
+  int32_t HitTestBorder(int32_t x) const;
+
+  // Layout members, read and written directly by the control.
+  // Display order; 0..5 until the control first applies FieldOrder. An order
+  // that does not name each field once is read as 0..5.
+  int32_t m_nFieldOrder[kFieldCount] = {0, 1, 2, 3, 4, 5};
+  int32_t m_nFieldWidth[kFieldCount] = {8, 40, 40, 48, 32, 12};
+  uint8_t m_bNumericField[kFieldCount] = {1, 0, 0, 0, 0, 1};
+  Rect m_rcField[kFieldCount];
+  int32_t m_nTotalWidth = 0;
+
+ private:
+  void TrimAndRerank();
+  String GetSortText(int32_t field, int32_t row) const;
+  // The row's sort text of `field`, then those of the other fields in display
+  // order, joined: ties in the sort field fall to the following columns.
+  String GetSortKey(int32_t field, int32_t row) const;
+  // m_nFieldOrder if it is a permutation of 0..5, else 0..5.
+  std::array<int32_t, kFieldCount> EffectiveFieldOrder() const;
+  bool IsRow(int32_t row) const;
+
+  // One element per row, holding its six texts: the fields cannot get out of
+  // step, and a deque inserts at either end in constant time.
+  using Row = std::array<String, kFieldCount>;
+  std::deque<Row> m_arrRows;
+};

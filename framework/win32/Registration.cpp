@@ -4,6 +4,7 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "framework/win32/ComModule.h"
 #include "framework/win32/WinString.h"
@@ -102,5 +103,31 @@ HRESULT RegisterModuleTypeLib() {
 
 HRESULT UnregisterModuleTypeLib(const GUID& libid, WORD major, WORD minor) {
   com_module::ReleaseTypeLib();
-  return UnRegisterTypeLib(libid, major, minor, 0, SYS_WIN32);
+  // Asked for locale 0, every locale the library is registered under goes
+  // (ours carries 0x0409, which a lookup with locale 0 would not find).
+  wchar_t text[40];
+  GuidText(libid, text);
+  wchar_t version[16];
+  swprintf(version, 16, L"%x.%x", major, minor);
+  std::wstring key = std::wstring(L"TypeLib\\") + text + L"\\" + version;
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+    return TYPE_E_LIBNOTREGISTERED;
+  std::vector<LCID> locales;
+  wchar_t name[64];
+  for (DWORD k = 0;; ++k) {
+    DWORD len = 64;
+    if (RegEnumKeyExW(h, k, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    wchar_t* end = nullptr;
+    unsigned long lcid = wcstoul(name, &end, 16);
+    if (end != name && *end == 0) locales.push_back(static_cast<LCID>(lcid));
+  }
+  RegCloseKey(h);
+  if (locales.empty()) return TYPE_E_LIBNOTREGISTERED;
+  HRESULT result = S_OK;
+  for (LCID lcid : locales) {
+    HRESULT hr = UnRegisterTypeLib(libid, major, minor, lcid, SYS_WIN32);
+    if (FAILED(hr)) result = hr;
+  }
+  return result;
 }

@@ -1,0 +1,71 @@
+// Self-registration through Wine's own regsvr32: entries, idempotence, removal.
+#include <gtest/gtest.h>
+
+#include "tests/wine/common/WineTestUtil.h"
+
+namespace {
+
+const wchar_t* kClsidKey = L"CLSID\\{52B15D1D-2200-4A67-8383-687B5E84A304}";
+const wchar_t* kProgId = L"VELMARICAE.VelmaricAECtrl.1";
+const wchar_t* kLibKey = L"TypeLib\\{2E0AC21E-E845-4854-82C3-984BBBAE78C9}";
+
+DWORD Regsvr32(const wchar_t* flags) {
+  return RunAndWait(std::wstring(L"regsvr32.exe ") + flags + L" \"" + OcxPath() + L"\"");
+}
+
+std::wstring Lower(std::wstring s) {
+  for (auto& c : s) c = towlower(c);
+  return s;
+}
+
+void ExpectRegistered() {
+  std::wstring clsid = kClsidKey;
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, clsid), L"VelmaricAE Control");
+  EXPECT_EQ(Lower(RegValue(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32")), Lower(OcxPath()));
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, clsid + L"\\ProgID"), kProgId);
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, clsid + L"\\Control"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, clsid + L"\\Insertable"));
+  EXPECT_EQ(Lower(RegValue(HKEY_CLASSES_ROOT, clsid + L"\\ToolboxBitmap32")), Lower(OcxPath() + L", 1"));
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, clsid + L"\\MiscStatus\\1"), L"197009");  // 0x30191
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, clsid + L"\\TypeLib"), L"{2E0AC21E-E845-4854-82C3-984BBBAE78C9}");
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, clsid + L"\\Version"), L"1.0");
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, kProgId), L"VelmaricAE Control");
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID"),
+            L"{52B15D1D-2200-4A67-8383-687B5E84A304}");
+  // The type library is registered with a plain path, not a \\?\ one.
+  std::wstring tlb = RegValue(HKEY_CLASSES_ROOT, std::wstring(kLibKey) + L"\\1.0\\409\\win32");
+  EXPECT_EQ(Lower(tlb), Lower(OcxPath()));
+}
+
+TEST(Registration, RegisterTwiceThenUnregister) {
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ExpectRegistered();
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);  // twice: still one clean set
+  ExpectRegistered();
+
+  ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kProgId));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kLibKey) + L"\\1.0"));
+
+  // Later tests run against a registered module.
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ExpectRegistered();
+}
+
+TEST(Registration, UnregisterWithoutTypeLibReportsTypeLibFailure) {
+  HMODULE ocx = LoadLibraryW(OcxPath().c_str());
+  ASSERT_NE(ocx, nullptr);
+  auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(ocx, "DllRegisterServer"));
+  auto unreg = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(ocx, "DllUnregisterServer"));
+  ASSERT_TRUE(reg && unreg);
+  EXPECT_EQ(unreg(), S_OK);
+  // The type library goes first: a second removal fails there and touches nothing else.
+  EXPECT_EQ(unreg(), static_cast<HRESULT>(0x80040200));
+  EXPECT_EQ(reg(), S_OK);
+  ExpectRegistered();
+  FreeLibrary(ocx);
+}
+
+}  // namespace

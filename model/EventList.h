@@ -35,8 +35,8 @@ class EventList {
   int32_t HitTestBorder(int32_t x) const;
 
   // Layout members, read and written directly by the control.
-  // Display order; 0..5 until the control first applies FieldOrder. An order
-  // that does not name each field once is read as 0..5.
+  // m_nFieldOrder holds 0..5 until the control first applies FieldOrder; an
+  // order that does not name each field exactly once is read as 0..5.
   int32_t m_nFieldOrder[kFieldCount] = {0, 1, 2, 3, 4, 5};
   int32_t m_nFieldWidth[kFieldCount] = {8, 40, 40, 48, 32, 12};
   uint8_t m_bNumericField[kFieldCount] = {1, 0, 0, 0, 0, 1};
@@ -45,7 +45,6 @@ class EventList {
 
  private:
   void TrimAndRerank();
-  String GetSortText(int32_t field, int32_t row) const;
   // The row's sort text of `field`, then those of the other fields in display
   // order, joined: ties in the sort field fall to the following columns.
   String GetSortKey(int32_t field, int32_t row) const;

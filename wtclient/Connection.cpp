@@ -1,0 +1,164 @@
+#include "wtclient/Connection.h"
+
+#include <algorithm>
+
+namespace wtclient {
+namespace {
+
+uint64_t NowFileTime() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  return (uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
+}
+
+FILETIME ToFileTime(uint64_t t) {
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(t);
+  ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
+  return ft;
+}
+
+std::wstring Wide(const String& s) { return std::wstring(s.begin(), s.end()); }
+
+}  // namespace
+
+Connection::Connection(std::shared_ptr<ScenarioSource> source, uint64_t seed)
+    : m_source(std::move(source)), m_engine(m_source->scenario, seed) {
+  InitializeCriticalSection(&m_cs);
+  InitializeConditionVariable(&m_wake);
+}
+
+Connection::~Connection() {
+  if (m_thread) CloseHandle(m_thread);
+  DeleteCriticalSection(&m_cs);
+}
+
+void Connection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names) {
+  Lock lock(m_cs);
+  m_categoryIds.clear();
+  m_categoryText.clear();
+  m_categoryNames.clear();
+  for (const wtsim::Category& c : m_source->scenario.categories) {
+    if ((c.eventType & eventTypes) == 0) continue;
+    m_categoryIds.push_back(c.id);
+    m_categoryText.push_back(Wide(c.name));
+  }
+  for (std::wstring& s : m_categoryText) m_categoryNames.push_back(&s[0]);
+  *count = static_cast<DWORD>(m_categoryIds.size());
+  *ids = m_categoryIds.empty() ? nullptr : m_categoryIds.data();
+  *names = m_categoryNames.empty() ? nullptr : m_categoryNames.data();
+}
+
+HANDLE Connection::Subscribe(DWORD clientHandle) {
+  Lock lock(m_cs);
+  if (m_stop.load()) return nullptr;
+  if (!m_thread) {
+    // The thread keeps the connection alive until it ends, so a Disconnect
+    // made from inside a callback does not free it under the running thread.
+    auto* self = new std::shared_ptr<Connection>(shared_from_this());
+    m_startTick = GetTickCount64();
+    m_thread = CreateThread(nullptr, 0, &Connection::ThreadMain, self, 0, &m_threadId);
+    if (!m_thread) {
+      delete self;
+      return nullptr;
+    }
+  }
+  m_clients.push_back(clientHandle);
+  const uint32_t h = m_nextSubscription;
+  m_nextSubscription += 4;
+  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(h));
+}
+
+bool Connection::Refresh(DWORD clientHandle) {
+  Lock lock(m_cs);
+  if (m_stop.load() || std::find(m_clients.begin(), m_clients.end(), clientHandle) == m_clients.end()) return false;
+  m_refreshes.push_back(clientHandle);
+  WakeConditionVariable(&m_wake);
+  return true;
+}
+
+void Connection::Close() {
+  HANDLE thread = nullptr;
+  {
+    Lock lock(m_cs);
+    m_stop.store(true);
+    WakeConditionVariable(&m_wake);
+    thread = m_thread;
+  }
+  // From inside a callback of this connection the thread is our own: it
+  // checks the stop flag before any further callback and then ends.
+  if (thread && GetCurrentThreadId() != m_threadId) WaitForSingleObject(thread, INFINITE);
+}
+
+DWORD WINAPI Connection::ThreadMain(void* arg) {
+  std::unique_ptr<std::shared_ptr<Connection>> self(static_cast<std::shared_ptr<Connection>*>(arg));
+  (*self)->Run();
+  return 0;
+}
+
+void Connection::Run() {
+  EnterCriticalSection(&m_cs);
+  while (!m_stop.load()) {
+    if (!m_refreshes.empty()) {
+      const std::vector<DWORD> client{m_refreshes.front()};
+      m_refreshes.pop_front();
+      const std::vector<wtsim::Batch> batches = m_engine.Refresh();
+      LeaveCriticalSection(&m_cs);
+      for (size_t i = 0; i < batches.size(); ++i) Deliver(batches[i], client, true, i + 1 == batches.size());
+      EnterCriticalSection(&m_cs);
+      continue;
+    }
+    const uint64_t now = GetTickCount64() - m_startTick;
+    const uint64_t due = m_engine.NextDue();
+    if (due <= now) {
+      const wtsim::Batch batch = m_engine.TakeDue(NowFileTime());
+      const std::vector<DWORD> clients = m_clients;
+      LeaveCriticalSection(&m_cs);
+      if (!batch.empty()) Deliver(batch, clients, false, false);
+      EnterCriticalSection(&m_cs);
+      continue;
+    }
+    const uint64_t wait = due == wtsim::EventEngine::kNever ? INFINITE : std::min<uint64_t>(due - now, 0x7FFFFFFF);
+    SleepConditionVariableCS(&m_wake, &m_cs, static_cast<DWORD>(wait));
+  }
+  LeaveCriticalSection(&m_cs);
+}
+
+void Connection::Deliver(const wtsim::Batch& batch, const std::vector<DWORD>& clients, bool refresh, bool last) {
+  // The strings live until the callback returns; the records are ours.
+  std::deque<std::wstring> text;  // stable addresses as it grows
+  auto keep = [&text](const String& s) -> LPWSTR {
+    text.push_back(Wide(s));
+    return &text.back()[0];
+  };
+  std::vector<ONEVENTSTRUCT> records(batch.size());
+  for (size_t i = 0; i < batch.size(); ++i) {
+    const wtsim::SimEvent& e = batch[i];
+    ONEVENTSTRUCT& r = records[i];
+    ZeroMemory(&r, sizeof r);
+    r.wChangeMask = e.changeMask;
+    r.wNewState = e.newState;
+    r.szSource = keep(e.source);
+    r.ftTime = ToFileTime(e.time);
+    r.szMessage = keep(e.message);
+    r.dwEventType = e.eventType;
+    r.dwEventCategory = e.category;
+    r.dwSeverity = e.severity;
+    r.szConditionName = keep(e.condition);
+    r.szSubconditionName = keep(e.subcondition);
+    r.wQuality = e.quality;
+    r.bAckRequired = e.ackRequired ? TRUE : FALSE;
+    r.ftActiveTime = ToFileTime(e.activeTime);
+    r.dwCookie = e.cookie;
+    r.szActorID = keep(e.actor);
+  }
+  for (DWORD client : clients) {
+    if (m_stop.load()) return;
+    PFN_ExtendedAECallback cb = Registry::Get().Callback();
+    if (!cb) return;
+    cb(client, refresh ? TRUE : FALSE, last ? TRUE : FALSE, static_cast<DWORD>(records.size()),
+       records.empty() ? nullptr : records.data());
+  }
+}
+
+}  // namespace wtclient

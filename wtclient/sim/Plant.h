@@ -1,0 +1,47 @@
+// The default simulated plant: a few dozen sources in areas, limit, level,
+// deviation and discrete alarms that are raised, acknowledged and return to
+// normal, operator tracking events and simple system and process messages.
+#pragma once
+#include <vector>
+
+#include "wtclient/sim/ConditionTable.h"
+#include "wtclient/sim/Random.h"
+#include "wtclient/sim/SimEvent.h"
+
+namespace wtsim {
+
+// Category ids of the plant. The low byte 1 marks a reset and 3 an
+// acknowledgement, the convention the control filters on.
+namespace plantcat {
+constexpr uint32_t kReset = 0x0101;
+constexpr uint32_t kSystem = 0x0102;
+constexpr uint32_t kAcknowledgement = 0x0103;
+constexpr uint32_t kProcess = 0x0104;
+constexpr uint32_t kOperator = 0x0105;
+constexpr uint32_t kSetpoint = 0x0210;
+constexpr uint32_t kMode = 0x0211;
+constexpr uint32_t kLevel = 0x0410;
+constexpr uint32_t kDeviation = 0x0411;
+constexpr uint32_t kLimit = 0x0412;
+constexpr uint32_t kDiscrete = 0x0413;
+}  // namespace plantcat
+
+class Plant {
+ public:
+  static std::vector<Category> Categories();
+  static size_t SourceCount();
+  static String SourceName(size_t i);
+
+  // One notification stamped nowFileTime; condition changes are applied to
+  // the table (a source has at most one active condition).
+  static SimEvent Next(Random& rng, uint64_t nowFileTime, ConditionTable& conditions);
+
+ private:
+  static SimEvent RaiseAlarm(Random& rng, uint64_t now, ConditionTable& conditions);
+  static SimEvent Acknowledge(Random& rng, uint64_t now, ConditionTable& conditions);
+  static SimEvent ReturnToNormal(Random& rng, uint64_t now, ConditionTable& conditions);
+  static SimEvent Message(Random& rng, uint64_t now);
+  static SimEvent Tracking(Random& rng, uint64_t now);
+};
+
+}  // namespace wtsim

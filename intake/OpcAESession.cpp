@@ -1,0 +1,135 @@
+#include "intake/OpcAESession.h"
+
+OpcAESession::OpcAESession(Clock& clock, AELibraryLoader* loader)
+    : m_clock(clock), m_pLoader(loader) {}
+
+OpcAESession::~OpcAESession() {
+  if (m_hThread.joinable()) m_hThread.detach();
+}
+
+void OpcAESession::Start(const std::shared_ptr<OpcAESession>& session) {
+  // The state is Idle from construction: the worker does not write it at its
+  // start, so a request made before the thread runs is not lost.
+  session->m_hThread = std::thread(&OpcAESession::SessionThread, session);
+}
+
+void OpcAESession::SessionThread(std::shared_ptr<OpcAESession> session) {
+  // Loaded on this thread, released after Stopped is reported.
+  std::unique_ptr<AELibrary> library = session->m_pLoader ? session->m_pLoader->Load() : nullptr;
+  session->Run(library.get());
+}
+
+void OpcAESession::Run(AELibrary* library) {
+  if (library) {
+    library->WTclientCoInit();
+    library->EnableExtendedAECallback(&AEEventCallback);
+  }
+  for (;;) {
+    if (m_nState.load() == ConnectRequested) {
+      // A disconnect overwritten by a connect request: close first, then
+      // connect anew.
+      if (m_hConnection != 0) CloseConnection(library);
+      ConnectStep(library);
+    }
+    if (m_bRefresh.exchange(false) && library && m_hConnection != 0)
+      library->Refresh_AE_Subscription(m_hConnection, ClientHandle());
+    if (m_nState.load() == DisconnectRequested) CloseConnection(library);
+    m_clock.Sleep(kWorkerPassMs);
+    if (m_nState.load() == StopRequested) break;
+  }
+  CloseConnection(library);
+  if (library) library->WTclientCoUninit();
+  m_nState.store(Stopped);  // the worker's last access to the session
+}
+
+void OpcAESession::Report(int32_t from, int32_t to) {
+  m_nState.compare_exchange_strong(from, to);
+}
+
+void OpcAESession::ConnectStep(AELibrary* library) {
+  m_hConnection = library ? library->ConnectOPC_AE("", kServerProgId) : AELibrary::kConnectFailed;
+  if (m_hConnection == AELibrary::kConnectFailed) {
+    m_hConnection = 0;
+    Report(ConnectRequested, Idle);
+    return;
+  }
+  m_bRefresh.store(false);
+  LoadEventCategories(*library);
+  uint32_t scratch = 0;
+  const uintptr_t subscription =
+      library->Create_AE_Subscription(m_hConnection, ClientHandle(), &scratch, &scratch);
+  // Anything written meanwhile (disconnect, stop) stands; the rest of the
+  // pass or the loop's end closes the connection then.
+  Report(ConnectRequested, subscription != 0 ? Connected : DisconnectRequested);
+}
+
+void OpcAESession::LoadEventCategories(AELibrary& library) {
+  uint32_t count = 0;
+  const uint32_t* ids = nullptr;
+  const char16_t* const* names = nullptr;
+  library.QueryEventCategories(m_hConnection, 1, &count, &ids, &names);
+  if (!ids || !names) count = 0;
+  std::lock_guard<OpcAESession> lock(*this);
+  m_arrCategoryId.assign(ids, ids + count);
+  m_arrCategoryName.clear();
+  m_arrCategoryName.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) m_arrCategoryName.emplace_back(names[i] ? names[i] : u"");
+}
+
+void OpcAESession::CloseConnection(AELibrary* library) {
+  if (m_hConnection != 0 && library) library->DisconnectOPC_AE(m_hConnection);
+  m_hConnection = 0;
+  std::lock_guard<OpcAESession> lock(*this);
+  m_nDiscarded += m_arrQueue.size();
+  m_arrQueue.clear();
+  // Only the disconnect is answered: a stop or a newer connect stays.
+  Report(DisconnectRequested, Idle);
+}
+
+bool OpcAESession::Stop() {
+  int32_t s = m_nState.load();
+  while (s != Stopped && s != StopRequested && !m_nState.compare_exchange_weak(s, StopRequested)) {
+  }
+  bool stopped = m_nState.load() == Stopped;
+  for (int i = 0; i < kPollCount && !stopped; ++i) {
+    m_clock.Sleep(kPollMs);
+    stopped = m_nState.load() == Stopped;
+  }
+  // Reported Stopped: only the thread's return is left, so wait for it.
+  // Otherwise let it go; it holds its own reference to the session.
+  if (m_hThread.joinable()) {
+    if (stopped)
+      m_hThread.join();
+    else
+      m_hThread.detach();
+  }
+  return stopped;
+}
+
+bool OpcAESession::RequestConnect() {
+  int32_t s = m_nState.load();
+  do {
+    if (s == StopRequested || s == Stopped) return false;
+    if (s == Connected) return true;
+  } while (!m_nState.compare_exchange_weak(s, ConnectRequested));
+  return true;
+}
+
+bool OpcAESession::RequestDisconnect() {
+  int32_t s = m_nState.load();
+  do {
+    if (s == StopRequested || s == Stopped) return false;
+    if (s == Idle) return true;
+  } while (!m_nState.compare_exchange_weak(s, DisconnectRequested));
+  return true;
+}
+
+void OpcAESession::GetCategoryName(const OpcAEMessage& record, String& name) const {
+  name.clear();
+  for (size_t i = 0; i < m_arrCategoryId.size() && i < m_arrCategoryName.size(); ++i) {
+    if (m_arrCategoryId[i] == record.category) {
+      name = m_arrCategoryName[i];
+      return;
+    }
+  }
+}

@@ -1,0 +1,77 @@
+// OpcAESession: the control's one connection to the AE server. The object is
+// itself the queue lock; its worker thread makes every library call, polling
+// the state word and the refresh request every 200 ms. The window thread only
+// writes requests into m_nState / m_bRefresh and polls for their outcome.
+#pragma once
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "framework/Clock.h"
+#include "intake/AELibrary.h"
+#include "intake/OpcAEMessage.h"
+
+enum SessionState : int32_t {
+  Idle = 0,
+  ConnectRequested = 1,
+  Connected = 2,
+  DisconnectRequested = 3,
+  StopRequested = 4,
+  Stopped = 5,
+};
+
+class OpcAESession : public std::recursive_timed_mutex {
+ public:
+  static constexpr const char* kServerProgId = "Velmaric.TamborelOpcDa.1";
+  static constexpr uint32_t kWorkerPassMs = 200;
+  static constexpr uint32_t kPollMs = 500;
+  static constexpr int kPollCount = 120;
+
+  OpcAESession(Clock& clock, AELibraryLoader* loader);
+  ~OpcAESession();
+  OpcAESession(const OpcAESession&) = delete;
+  OpcAESession& operator=(const OpcAESession&) = delete;
+
+  // Starts the worker. It keeps its own reference, so a worker that outlives
+  // the stop wait never touches a freed session.
+  static void Start(const std::shared_ptr<OpcAESession>& session);
+  // The stop handshake (window thread): true if the worker reported Stopped
+  // within the wait. A stop request once written is never overwritten.
+  bool Stop();
+
+  // Window-thread requests; false when the session is already stopping.
+  bool RequestConnect();
+  bool RequestDisconnect();
+
+  void GetCategoryName(const OpcAEMessage& record, String& name) const;
+  uintptr_t ClientHandle() { return reinterpret_cast<uintptr_t>(this); }
+
+  std::deque<std::unique_ptr<OpcAEMessage>> m_arrQueue;  // guarded by *this
+  std::thread m_hThread;
+  uintptr_t m_hConnection = 0;  // worker thread only
+  std::atomic<int32_t> m_nState{Idle};
+  std::vector<uint32_t> m_arrCategoryId;  // written by the worker under *this
+  std::vector<String> m_arrCategoryName;
+  std::atomic<bool> m_bRefresh{false};
+  // Records thrown away undelivered by CloseConnection, under *this.
+  uint64_t m_nDiscarded = 0;
+
+ private:
+  static void SessionThread(std::shared_ptr<OpcAESession> session);
+  void Run(AELibrary* library);
+  void ConnectStep(AELibrary* library);
+  void LoadEventCategories(AELibrary& library);
+  void CloseConnection(AELibrary* library);
+  // Worker-side outcome: written only over the state it answers.
+  void Report(int32_t from, int32_t to);
+
+  Clock& m_clock;
+  AELibraryLoader* m_pLoader;
+};
+
+// The library's notification callback: queues a copy of each record.
+void AEEventCallback(uintptr_t clientHandle, Bool32 refresh, Bool32 lastRefresh, uint32_t count,
+                     const AEEventRecord* records) noexcept;

@@ -1,0 +1,8 @@
+// AELibrary over a loaded WTclient.dll, and its loader.
+#pragma once
+#include "intake/AELibrary.h"
+
+class WTclientLoader : public AELibraryLoader {
+ public:
+  std::unique_ptr<AELibrary> Load() override;
+};

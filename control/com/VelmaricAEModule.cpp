@@ -12,6 +12,7 @@
 #include "framework/win32/OleControlObject.h"
 #include "framework/win32/Registration.h"
 #include "framework/win32/Win32Clock.h"
+#include "intake/win32/Win32IntakePorts.h"
 #include "resources/resource.h"
 
 namespace {
@@ -34,6 +35,7 @@ class CVelmaricAEApp : public COleControlModule {
     static Win32Clock clock;
     ControlPlatform platform = ControlPlatform::Default();
     platform.clock = &clock;
+    InstallWin32IntakePorts(platform);
     ControlPlatform::SetDefault(platform);
     return TRUE;
   }

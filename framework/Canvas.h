@@ -6,6 +6,12 @@
 
 #include "framework/Types.h"
 
+// windows.h maps DrawText and GetTextMetrics to their A/W functions; here they
+// are the port's members and must have one name in every translation unit.
+// Win32 code calls DrawTextW and GetTextMetricsW by name.
+#undef DrawText
+#undef GetTextMetrics
+
 // DrawText format flags and system colour indexes, with their Win32 values.
 enum : uint32_t { kDtEndEllipsis = 0x00008000 };
 enum : int { kColorWindow = 5, kColorWindowFrame = 6, kColorBtnFace = 15, kColorBtnShadow = 16,

@@ -3,7 +3,10 @@
 #include <new>
 
 #include "framework/win32/ComModule.h"
+#include "framework/win32/ConnectionPoints.h"
+#include "framework/win32/ControlWindow.h"
 #include "framework/win32/StockFont.h"
+#include "framework/win32/VariantConv.h"
 
 namespace {
 
@@ -23,6 +26,20 @@ const InterfaceEntry kInterfaceMap[] = {
     {&IID_IDispatch, As<IDispatch>},
     {&IID_IProvideClassInfo, As<IProvideClassInfo2>},
     {&IID_IProvideClassInfo2, As<IProvideClassInfo2>},
+    {&IID_IOleObject, As<IOleObject>},
+    {&IID_IOleWindow, As<IOleInPlaceObject>},
+    {&IID_IOleInPlaceObject, As<IOleInPlaceObject>},
+    {&IID_IOleInPlaceActiveObject, As<IOleInPlaceActiveObject>},
+    {&IID_IOleControl, As<IOleControl>},
+    {&IID_IViewObject, As<IViewObjectEx>},
+    {&IID_IViewObject2, As<IViewObjectEx>},
+    {&IID_IViewObjectEx, As<IViewObjectEx>},
+    {&IID_IPersist, As<IPersistStreamInit>},
+    {&IID_IPersistStreamInit, As<IPersistStreamInit>},
+    {&IID_IPersistStorage, As<IPersistStorage>},
+    {&IID_IPersistPropertyBag, As<IPersistPropertyBag>},
+    {&IID_IConnectionPointContainer, As<IConnectionPointContainer>},
+    {&IID_ISpecifyPropertyPages, As<ISpecifyPropertyPages>},
 };
 
 }  // namespace
@@ -43,12 +60,23 @@ HRESULT OleControlObject::Create(const ControlClassInfo& info, IUnknown* outer, 
 OleControlObject::OleControlObject(const ControlClassInfo& info, std::unique_ptr<COleControl> control)
     : m_info(info), m_control(std::move(control)) {
   com_module::ObjectCreated();
+  m_cpEvents = MakeConnectionPoint(this, info.eventsIid);
+  m_cpPropNotify = MakeConnectionPoint(this, IID_IPropertyNotifySink);
   m_control->SetHost(this);
 }
 
 OleControlObject::~OleControlObject() {
-  if (m_pFont) m_pFont->Release();
+  InPlaceDeactivate();
+  m_pWindow.reset();
+  m_control->SetHost(nullptr);
   m_control.reset();
+  if (m_pInPlaceSite) m_pInPlaceSite->Release();
+  if (m_pClientSite) m_pClientSite->Release();
+  if (m_pOleAdviseHolder) m_pOleAdviseHolder->Release();
+  if (m_pViewAdviseSink) m_pViewAdviseSink->Release();
+  if (m_pFont) m_pFont->Release();
+  m_cpEvents.reset();
+  m_cpPropNotify.reset();
   com_module::ObjectDestroyed();
 }
 
@@ -106,7 +134,38 @@ IFont* OleControlObject::FontObject() {
   return m_pFont;
 }
 
-void OleControlObject::FireEvent(DispId, const std::vector<Value>&) {}
-void OleControlObject::OnPropertyChanged(DispId) {}
-void OleControlObject::InvalidateControl() {}
-std::optional<Value> OleControlObject::GetAmbient(DispId) { return std::nullopt; }
+HFONT OleControlObject::CurrentHFont() {
+  HFONT h = nullptr;
+  if (IFont* font = FontObject()) font->get_hFont(&h);
+  return h;
+}
+
+// Without a window of its own the container's view is told to redraw.
+void OleControlObject::InvalidateControl() {
+  if (m_pViewAdviseSink) m_pViewAdviseSink->OnViewChange(DVASPECT_CONTENT, -1);
+}
+
+std::optional<Value> OleControlObject::GetAmbient(DispId id) {
+  if (!m_pClientSite) return std::nullopt;
+  IDispatch* ambient = nullptr;
+  if (FAILED(m_pClientSite->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient))) || !ambient)
+    return std::nullopt;
+  VARIANT v;
+  VariantInit(&v);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  HRESULT hr = ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
+  ambient->Release();
+  std::optional<Value> result;
+  if (SUCCEEDED(hr)) {
+    if (id == kDispIdAmbientFont) {
+      FontDesc desc;
+      if ((V_VT(&v) == VT_DISPATCH || V_VT(&v) == VT_UNKNOWN) && DescribeFont(V_UNKNOWN(&v), desc))
+        result = Value::Font(desc);
+    } else {
+      Value val;
+      if (SUCCEEDED(VariantToValue(v, VType::Color, val))) result = val;
+    }
+  }
+  VariantClear(&v);
+  return result;
+}

@@ -1,23 +1,9 @@
 #include "framework/PropExchange.h"
 
-namespace {
+#include "framework/DispatchTable.h"
 
-template <class T>
-Value MakeValue(VType type, const T& v) {
-  Value r;
-  r.type = type;
-  r.i = static_cast<int32_t>(v);
-  return r;
-}
-
-template <class T>
-T FromValue(VType type, const Value& val) {
-  if (type == VType::Bool) return static_cast<T>(val.i != 0 ? 1 : 0);
-  if (type == VType::I2) return static_cast<T>(static_cast<int16_t>(val.i));
-  return static_cast<T>(val.i);
-}
-
-}  // namespace
+using dispatch_detail::FromValue;
+using dispatch_detail::ToValue;
 
 template <class T, class D>
 bool PropExchange::Do(const char16_t* name, VType type, T& v, D def) {
@@ -27,7 +13,7 @@ bool PropExchange::Do(const char16_t* name, VType type, T& v, D def) {
       v = static_cast<T>(def);
       return true;
     case Mode::Save: {
-      Value val = MakeValue(type, v);
+      Value val = ToValue(type, v);
       if (!Exchange(name, val)) m_failed = true;
       return !m_failed;
     }
@@ -50,36 +36,30 @@ template bool PropExchange::Do(const char16_t*, VType, uint32_t&, uint32_t);
 template bool PropExchange::Do(const char16_t*, VType, int16_t&, int16_t);
 template bool PropExchange::Do(const char16_t*, VType, int32_t&, int32_t);
 
-bool PropExchange::Str(const char16_t* name, String& v, const String& def) {
+// Strings and fonts: values that are not numbers travel in their own field.
+template <class T>
+bool PropExchange::DoObject(const char16_t* name, T& v, const T& def, Value (*wrap)(T), T Value::*field) {
   if (m_failed) return false;
   if (m_mode == Mode::Reset) {
     v = def;
     return true;
   }
-  Value val = Value::Str(m_mode == Mode::Save ? v : String());
+  Value val = wrap(m_mode == Mode::Save ? v : T());
   bool ok = Exchange(name, val);
   if (m_mode == Mode::Save) {
     if (!ok) m_failed = true;
   } else if (!m_failed) {
-    v = ok ? val.s : def;
+    v = ok ? val.*field : def;
   }
   return !m_failed;
 }
 
+bool PropExchange::Str(const char16_t* name, String& v, const String& def) {
+  return DoObject<String>(name, v, def, &Value::Str, &Value::s);
+}
+
 bool PropExchange::Font(const char16_t* name, FontDesc& v, const FontDesc& def) {
-  if (m_failed) return false;
-  if (m_mode == Mode::Reset) {
-    v = def;
-    return true;
-  }
-  Value val = Value::Font(m_mode == Mode::Save ? v : FontDesc());
-  bool ok = Exchange(name, val);
-  if (m_mode == Mode::Save) {
-    if (!ok) m_failed = true;
-  } else if (!m_failed) {
-    v = ok ? val.font : def;
-  }
-  return !m_failed;
+  return DoObject<FontDesc>(name, v, def, &Value::Font, &Value::font);
 }
 
 bool BagExchange::Exchange(const char16_t* name, Value& value) {

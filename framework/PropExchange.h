@@ -35,6 +35,8 @@ class PropExchange {
  private:
   template <class T, class D>
   bool Do(const char16_t* name, VType type, T& v, D def);
+  template <class T>
+  bool DoObject(const char16_t* name, T& v, const T& def, Value (*wrap)(T), T Value::*field);
   Mode m_mode;
 };
 

@@ -80,6 +80,16 @@ LRESULT CALLBACK ControlWindow::WndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 }
 
 LRESULT ControlWindow::OnMessage(UINT msg, WPARAM w, LPARAM l) {
+  // A handler (a NewEvent sink, say) may drop the container's last reference;
+  // the control stays alive until its handler has returned.
+  IUnknown* self = m_owner.Identity();
+  self->AddRef();
+  LRESULT result = Dispatch(msg, w, l);
+  self->Release();
+  return result;
+}
+
+LRESULT ControlWindow::Dispatch(UINT msg, WPARAM w, LPARAM l) {
   // A simple-frame site sees the window's messages before and after us.
   DWORD cookie = 0;
   LRESULT filtered = 0;

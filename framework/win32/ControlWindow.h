@@ -37,6 +37,7 @@ class ControlWindow : public WindowPort {
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  LRESULT Dispatch(UINT msg, WPARAM w, LPARAM l);
   void Paint();
 
   OleControlObject& m_owner;

@@ -74,6 +74,11 @@ OleControlObject::~OleControlObject() {
   if (m_pClientSite) m_pClientSite->Release();
   if (m_pOleAdviseHolder) m_pOleAdviseHolder->Release();
   if (m_pViewAdviseSink) m_pViewAdviseSink->Release();
+  if (m_pFontSink) {
+    m_pFontSink->Disconnect();
+    m_pFontSink->Detach();
+    m_pFontSink->Release();
+  }
   if (m_pFont) m_pFont->Release();
   m_cpEvents.reset();
   m_cpPropNotify.reset();
@@ -97,7 +102,12 @@ STDMETHODIMP_(ULONG) OleControlObject::AddRef() { return InterlockedIncrement(&m
 
 STDMETHODIMP_(ULONG) OleControlObject::Release() {
   LONG n = InterlockedDecrement(&m_refs);
-  if (n == 0) delete this;
+  if (n == 0) {
+    // Destruction destroys the window, whose messages take and drop
+    // references of their own: they must not start a second destruction.
+    m_refs = 0x40000000;
+    delete this;
+  }
   return n;
 }
 
@@ -127,11 +137,23 @@ IFont* OleControlObject::FontObject() {
   if (!m_pFont || m_fontOfObject != desc) {
     IFont* font = CreateFontObject(desc);
     if (!font) return m_pFont;
+    if (m_pFontSink) m_pFontSink->Disconnect();
     if (m_pFont) m_pFont->Release();
     m_pFont = font;
     m_fontOfObject = desc;
+    if (!m_pFontSink) m_pFontSink = new FontChangeSink([this] { OnFontObjectChanged(); });
+    m_pFontSink->Connect(m_pFont);
   }
   return m_pFont;
+}
+
+// A change made on the font object handed out (Font.Size = 12) is a change of
+// the stock property.
+void OleControlObject::OnFontObjectChanged() {
+  FontDesc desc;
+  if (!m_pFont || !DescribeFont(m_pFont, desc) || desc == m_control->GetFont()) return;
+  m_fontOfObject = desc;
+  m_control->SetFont(desc);
 }
 
 HFONT OleControlObject::CurrentHFont() {

@@ -24,6 +24,7 @@ struct ControlClassInfo {
 };
 
 class ConnectionPoint;
+class FontChangeSink;
 class ControlWindow;
 
 class OleControlObject : public IDispatch,
@@ -169,6 +170,8 @@ class OleControlObject : public IDispatch,
   std::unique_ptr<COleControl> m_control;
   IFont* m_pFont = nullptr;
   FontDesc m_fontOfObject;
+  FontChangeSink* m_pFontSink = nullptr;
+  void OnFontObjectChanged();
 
   // Container side (OleObject.cpp, InPlace.cpp).
   IOleClientSite* m_pClientSite = nullptr;

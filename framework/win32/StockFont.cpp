@@ -45,3 +45,36 @@ bool DescribeFont(IUnknown* unk, FontDesc& desc) {
   font->Release();
   return ok;
 }
+
+STDMETHODIMP FontChangeSink::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
+    *ppv = static_cast<IPropertyNotifySink*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+bool FontChangeSink::Connect(IFont* font) {
+  Disconnect();
+  IConnectionPointContainer* cpc = nullptr;
+  if (FAILED(font->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)))) return false;
+  HRESULT hr = cpc->FindConnectionPoint(IID_IPropertyNotifySink, &m_pPoint);
+  cpc->Release();
+  if (FAILED(hr)) return false;
+  if (FAILED(m_pPoint->Advise(this, &m_dwCookie))) {
+    m_pPoint->Release();
+    m_pPoint = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void FontChangeSink::Disconnect() {
+  if (!m_pPoint) return;
+  m_pPoint->Unadvise(m_dwCookie);
+  m_pPoint->Release();
+  m_pPoint = nullptr;
+}

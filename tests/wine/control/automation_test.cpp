@@ -163,20 +163,34 @@ TEST_F(Automation, StockBackColorAndFont) {
   EXPECT_STREQ(face, L"MS Sans Serif");
   EXPECT_NEAR(static_cast<double>(size.int64), 80000, 5000);  // the font object rounds to whole pixels
   SysFreeString(face);
-  // A bigger font written back is what the control then reports.
+  // A change made on the font object handed out is a change of the control's font.
   size.int64 = 120000;
-  font->put_Size(size);
-  VARIANT w;
-  VariantInit(&w);
-  V_VT(&w) = VT_DISPATCH;
-  V_DISPATCH(&w) = V_DISPATCH(&r);
-  ASSERT_EQ(PutProp(m_disp, L"Font", w), S_OK);
+  ASSERT_EQ(font->put_Size(size), S_OK);
   font->Release();
   VariantClear(&r);
   ASSERT_EQ(GetProp(m_disp, L"Font", &r), S_OK);
   ASSERT_EQ(V_DISPATCH(&r)->QueryInterface(IID_IFont, reinterpret_cast<void**>(&font)), S_OK);
   font->get_Size(&size);
   EXPECT_NEAR(static_cast<double>(size.int64), 120000, 5000);
+  font->Release();
+  VariantClear(&r);
+
+  // So is a font object written to the property.
+  FONTDESC fd = {sizeof fd, const_cast<LPOLESTR>(L"Tahoma"), {}, 700, 0, FALSE, FALSE, FALSE};
+  fd.cySize.int64 = 100000;
+  IFontDisp* other = nullptr;
+  ASSERT_EQ(OleCreateFontIndirect(&fd, IID_IFontDisp, reinterpret_cast<void**>(&other)), S_OK);
+  VARIANT w;
+  VariantInit(&w);
+  V_VT(&w) = VT_DISPATCH;
+  V_DISPATCH(&w) = other;
+  ASSERT_EQ(PutProp(m_disp, L"Font", w), S_OK);
+  other->Release();
+  ASSERT_EQ(GetProp(m_disp, L"Font", &r), S_OK);
+  ASSERT_EQ(V_DISPATCH(&r)->QueryInterface(IID_IFont, reinterpret_cast<void**>(&font)), S_OK);
+  font->get_Name(&face);
+  EXPECT_STREQ(face, L"Tahoma");
+  SysFreeString(face);
   font->Release();
   VariantClear(&r);
 }

@@ -158,8 +158,8 @@ int wmain(int argc, wchar_t** argv) {
 
   OleInitialize(nullptr);
   HMODULE atl = LoadLibraryW(L"atl.dll");
-  auto init = atl ? reinterpret_cast<AtlAxWinInitFn>(GetProcAddress(atl, "AtlAxWinInit")) : nullptr;
-  auto getControl = atl ? reinterpret_cast<AtlAxGetControlFn>(GetProcAddress(atl, "AtlAxGetControl")) : nullptr;
+  auto init = atl ? reinterpret_cast<AtlAxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit"))) : nullptr;
+  auto getControl = atl ? reinterpret_cast<AtlAxGetControlFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl"))) : nullptr;
   if (!init || !getControl || !init()) {
     fwprintf(stderr, L"VelmaricAEView: the ATL control host (atl.dll) is not available\n");
     return 2;

@@ -167,8 +167,11 @@ STDMETHODIMP OleControlObject::GetUserType(DWORD, LPOLESTR* type) {
 STDMETHODIMP OleControlObject::SetExtent(DWORD aspect, SIZEL* size) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!size) return E_POINTER;
+  // Containers repeat the extent they already gave (at load, on every
+  // layout pass); only a real change leaves the saved form out of date.
+  const Size old = m_control->GetExtent();
   m_control->SetExtent(Size{size->cx, size->cy});
-  m_control->SetModifiedFlag();
+  if (old.cx != size->cx || old.cy != size->cy) m_control->SetModifiedFlag();
   return S_OK;
 }
 

@@ -20,7 +20,7 @@ class OcxModule {
   bool Loaded() const { return m_module != nullptr; }
   template <class F>
   F* Proc(const char* name) const {
-    return reinterpret_cast<F*>(GetProcAddress(m_module, name));
+    return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
   }
   HRESULT Factory(REFCLSID clsid, IClassFactory** out) const {
     auto get = Proc<HRESULT WINAPI(REFCLSID, REFIID, void**)>("DllGetClassObject");

@@ -62,7 +62,7 @@ class MemoryBag : public TestUnknown<IPropertyBag> {
   STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
     auto it = m_values.find(name);
     if (it == m_values.end()) return E_INVALIDARG;
-    VARTYPE want = ignoreHint ? VT_EMPTY : V_VT(v);
+    VARTYPE want = ignoreHint ? static_cast<VARTYPE>(VT_EMPTY) : V_VT(v);
     VariantInit(v);
     if (want == VT_EMPTY) return VariantCopy(v, &it->second);
     return VariantChangeType(v, &it->second, 0, want);

@@ -133,7 +133,9 @@ class LiveEvents : public ::testing::Test {
     EXPECT_EQ(unk->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)), S_OK);
     if (cpc) {
       EXPECT_EQ(cpc->FindConnectionPoint(kDiidVelmaricAEEvents, cp), S_OK);
-      if (*cp) EXPECT_EQ((*cp)->Advise(&m_sink, cookie), S_OK);
+      if (*cp) {
+        EXPECT_EQ((*cp)->Advise(&m_sink, cookie), S_OK);
+      }
       cpc->Release();
     }
     unk->Release();

@@ -2,6 +2,7 @@
 // OCX, no registry), and the small container-side objects the tests need: an
 // in-memory property bag, event and property-notification sinks.
 #pragma once
+#include "tests/wine/common/TestUnknown.h"
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
@@ -26,22 +27,6 @@ inline const ControlClassInfo kTestClassInfo = {
     CLSID_VelmaricAE, DIID__DVelmaricAE, DIID__DVelmaricAEEvents, LIBID_VelmaricAELib, 1, 0, 0x30191, 1,
     kTestPages,       6,                 []() -> COleControl* { return new CVelmaricAECtrl(); }};
 
-// A reference-counted base for the test's own COM objects.
-template <class... Interfaces>
-class TestUnknown : public Interfaces... {
- public:
-  virtual ~TestUnknown() = default;
-  ULONG Refs() const { return static_cast<ULONG>(m_refs); }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0) delete this;
-    return n;
-  }
-
- protected:
-  LONG m_refs = 1;
-};
 
 // What a container's bag does: values by name; a read with a type asked for
 // converts, VT_EMPTY gives the stored type.

@@ -2,6 +2,7 @@
 // COM objects, a plain top-level window to host in, a 32-bit DIB section to
 // draw into and read back, and the control's known identifiers.
 #pragma once
+#include "tests/wine/common/TestUnknown.h"
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
@@ -12,21 +13,6 @@
 
 const wchar_t kProgId[] = L"VELMARICAE.VelmaricAECtrl.1";
 
-template <class... Interfaces>
-class RefCounted : public Interfaces... {
- public:
-  virtual ~RefCounted() = default;
-  ULONG Refs() const { return static_cast<ULONG>(m_refs); }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0) delete this;
-    return n;
-  }
-
- protected:
-  LONG m_refs = 1;
-};
 
 template <class I>
 I* QueryAs(IUnknown* unk, REFIID iid) {

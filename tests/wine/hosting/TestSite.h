@@ -10,7 +10,7 @@
 
 #include "tests/wine/hosting/HostingSupport.h"
 
-class TestSite : public RefCounted<IOleClientSite, IOleInPlaceSite, IDispatch, ISimpleFrameSite> {
+class TestSite : public TestUnknown<IOleClientSite, IOleInPlaceSite, IDispatch, ISimpleFrameSite> {
  public:
   struct Filtered {
     bool pre;

@@ -241,7 +241,7 @@ TEST_F(OwnSite, RepeatedExtentLeavesTheControlCleanAChangedOneMarksIt) {
   ps->Release();
 }
 
-class NotifySink : public RefCounted<IPropertyNotifySink> {
+class NotifySink : public TestUnknown<IPropertyNotifySink> {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {

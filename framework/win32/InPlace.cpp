@@ -23,21 +23,28 @@ HRESULT OleControlObject::ActivateInPlace(IOleClientSite* site, bool uiActivate)
   OLEINPLACEFRAMEINFO info = {};
   info.cb = sizeof info;
   m_pInPlaceSite->GetWindowContext(&frame, &doc, &pos, &clip, &info);
-  if (frame) frame->Release();
-  if (doc) doc->Release();
 
   if (!m_pWindow) m_pWindow.reset(new ControlWindow(*this));
-  if (!m_pWindow->Handle()) {
-    if (!m_pWindow->Create(parent, pos)) return E_FAIL;
-  } else {
-    m_pWindow->Move(pos);
+  bool ok = m_pWindow->Handle() ? (m_pWindow->Move(pos), true) : m_pWindow->Create(parent, pos);
+  if (ok) {
+    ShowWindow(m_pWindow->Handle(), SW_SHOWNA);
+    if (uiActivate && !m_bUIActive) {
+      // UI-active: the frame and document route keyboard input to us.
+      m_bUIActive = true;
+      m_pInPlaceSite->OnUIActivate();
+      m_pFrame = frame;
+      m_pDocWindow = doc;
+      frame = nullptr;
+      doc = nullptr;
+      IOleInPlaceActiveObject* active = this;
+      if (m_pFrame) m_pFrame->SetActiveObject(active, nullptr);
+      if (m_pDocWindow) m_pDocWindow->SetActiveObject(active, nullptr);
+      SetFocus(m_pWindow->Handle());
+    }
   }
-  ShowWindow(m_pWindow->Handle(), SW_SHOWNA);
-  if (uiActivate && !m_bUIActive) {
-    m_bUIActive = true;
-    m_pInPlaceSite->OnUIActivate();
-  }
-  return S_OK;
+  if (frame) frame->Release();
+  if (doc) doc->Release();
+  return ok ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP OleControlObject::GetWindow(HWND* hwnd) {
@@ -64,6 +71,16 @@ STDMETHODIMP OleControlObject::InPlaceDeactivate() {
 STDMETHODIMP OleControlObject::UIDeactivate() {
   if (!m_bUIActive) return S_OK;
   m_bUIActive = false;
+  if (m_pDocWindow) {
+    m_pDocWindow->SetActiveObject(nullptr, nullptr);
+    m_pDocWindow->Release();
+    m_pDocWindow = nullptr;
+  }
+  if (m_pFrame) {
+    m_pFrame->SetActiveObject(nullptr, nullptr);
+    m_pFrame->Release();
+    m_pFrame = nullptr;
+  }
   if (m_pInPlaceSite) m_pInPlaceSite->OnUIDeactivate(FALSE);
   return S_OK;
 }

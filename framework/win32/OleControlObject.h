@@ -176,6 +176,8 @@ class OleControlObject : public IDispatch,
   // Container side (OleObject.cpp, InPlace.cpp).
   IOleClientSite* m_pClientSite = nullptr;
   IOleInPlaceSite* m_pInPlaceSite = nullptr;
+  IOleInPlaceFrame* m_pFrame = nullptr;       // while UI-active
+  IOleInPlaceUIWindow* m_pDocWindow = nullptr;  // while UI-active
   IOleAdviseHolder* m_pOleAdviseHolder = nullptr;
   IAdviseSink* m_pViewAdviseSink = nullptr;
   DWORD m_dwViewAdviseAspects = 0, m_dwViewAdviseFlags = 0;

@@ -13,6 +13,7 @@
 #include "framework/win32/OleControlObject.h"
 #include "tests/wine/common/OcxModule.h"
 #include "tests/wine/hosting/HostingSupport.h"
+#include "tests/wine/hosting/TestSite.h"
 
 namespace {
 
@@ -300,3 +301,79 @@ TEST_F(DrawRows, PictureLandsInsideBoundsWithANonZeroOrigin) {
 }
 
 }  // namespace
+
+// ---- The real window's scroll bars, with rows added to the store directly.
+
+class WindowScrolling : public DrawRows {
+ protected:
+  void SetUp() override {
+    DrawRows::SetUp();
+    for (int k = 0; k < 94; ++k) Ctrl().Store().AddEvent(u"t", u"s", u"m", u"c", u"500", TRUE);
+    m_form = CreateFormWindow(600, 300);
+    ASSERT_NE(m_form, nullptr);
+    m_site = new TestSite(m_form, RECT{0, 0, 600, 300});
+    IOleObject* ole = QueryAs<IOleObject>(m_unk, IID_IOleObject);
+    ASSERT_NE(ole, nullptr);
+    ASSERT_EQ(ole->SetClientSite(m_site), S_OK);
+    RECT pos = {0, 0, 600, 300};
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_site, 0, m_form, &pos), S_OK);
+    ole->Release();
+    IOleWindow* w = QueryAs<IOleWindow>(m_unk, IID_IOleWindow);
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->GetWindow(&m_hwnd), S_OK);
+    w->Release();
+    // The paint sets the bars up; showing them changes the client area, which
+    // the next paint takes.
+    for (int k = 0; k < 2; ++k) {
+      InvalidateRect(m_hwnd, nullptr, TRUE);
+      UpdateWindow(m_hwnd);
+    }
+  }
+  void TearDown() override {
+    IOleObject* ole = QueryAs<IOleObject>(m_unk, IID_IOleObject);
+    if (ole) {
+      ole->Close(OLECLOSE_NOSAVE);
+      ole->SetClientSite(nullptr);
+      ole->Release();
+    }
+    if (m_site) m_site->Release();
+    if (m_form) DestroyWindow(m_form);
+    DrawRows::TearDown();
+  }
+  int VisibleRows() { return Ctrl().VisibleRows(); }
+  HWND m_form = nullptr;
+  HWND m_hwnd = nullptr;
+  TestSite* m_site = nullptr;
+};
+
+TEST_F(WindowScrolling, BarsFollowTheRowsAndTheScrollMessages) {
+  ASSERT_GT(Ctrl().m_nRowHeight, 0);
+  int min = -1, max = -1;
+  GetScrollRange(m_hwnd, SB_VERT, &min, &max);
+  EXPECT_EQ(min, 0);
+  EXPECT_EQ(max, 100 - VisibleRows());
+  // The list (1266 pixels at the default widths) is wider than the window.
+  GetScrollRange(m_hwnd, SB_HORZ, &min, &max);
+  EXPECT_GT(max, 0);
+
+  SendMessageW(m_hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(Ctrl().m_nFirstRow, 1);
+  EXPECT_EQ(GetScrollPos(m_hwnd, SB_VERT), 1);
+  SendMessageW(m_hwnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(Ctrl().m_nFirstRow, 1 + VisibleRows());
+  SendMessageW(m_hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1000), 0);
+  EXPECT_EQ(Ctrl().m_nFirstRow, 100 - VisibleRows());  // clamped to the range
+  EXPECT_EQ(GetScrollPos(m_hwnd, SB_VERT), 100 - VisibleRows());
+  SendMessageW(m_hwnd, WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(Ctrl().m_nHScrollPos, Ctrl().m_nCharWidth);
+  EXPECT_EQ(GetScrollPos(m_hwnd, SB_HORZ), Ctrl().m_nCharWidth);
+
+  // After Clear All the next paint hides the vertical bar and goes back to the top.
+  Ctrl().Store().RemoveAll();
+  InvalidateRect(m_hwnd, nullptr, TRUE);
+  UpdateWindow(m_hwnd);
+  EXPECT_EQ(Ctrl().m_nFirstRow, 0);
+  SCROLLBARINFO sbi = {sizeof sbi};
+  GetScrollBarInfo(m_hwnd, OBJID_VSCROLL, &sbi);
+  EXPECT_TRUE(sbi.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+}

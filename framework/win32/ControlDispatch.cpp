@@ -76,6 +76,17 @@ HRESULT PutArgument(DISPPARAMS* params, VARIANT** arg) {
 
 UINT ArgCount(DISPPARAMS* params) { return params ? params->cArgs : 0; }
 
+// The put's value converted to the property's type; a conversion error
+// names the argument.
+HRESULT PutValue(DISPPARAMS* params, VType type, Value& v, UINT* argErr) {
+  VARIANT* arg = nullptr;
+  HRESULT hr = PutArgument(params, &arg);
+  if (FAILED(hr)) return hr;
+  hr = VariantToValue(*arg, type, v);
+  if (FAILED(hr) && argErr) *argErr = 0;
+  return hr;
+}
+
 }  // namespace
 
 STDMETHODIMP OleControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
@@ -92,17 +103,10 @@ STDMETHODIMP OleControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, 
     return S_OK;
   }
   if (IsPut(flags)) {
-    VARIANT* arg = nullptr;
-    HRESULT hr = PutArgument(params, &arg);
-    if (FAILED(hr)) return hr;
     Value v;
-    hr = VariantToValue(*arg, e->type, v);
-    if (FAILED(hr)) {
-      if (argErr) *argErr = 0;
-      return hr;
-    }
-    e->put(*m_control, v);
-    return S_OK;
+    HRESULT hr = PutValue(params, e->type, v, argErr);
+    if (SUCCEEDED(hr)) e->put(*m_control, v);
+    return hr;
   }
   if (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) {
     if (ArgCount(params) != 0) return DISP_E_BADPARAMCOUNT;
@@ -116,17 +120,10 @@ HRESULT OleControlObject::InvokeStock(DISPID id, WORD flags, DISPPARAMS* params,
                                       UINT* argErr) {
   if (id == DISPID_BACKCOLOR) {
     if (IsPut(flags)) {
-      VARIANT* arg = nullptr;
-      HRESULT hr = PutArgument(params, &arg);
-      if (FAILED(hr)) return hr;
       Value v;
-      hr = VariantToValue(*arg, VType::Color, v);
-      if (FAILED(hr)) {
-        if (argErr) *argErr = 0;
-        return hr;
-      }
-      m_control->SetBackColor(static_cast<OleColor>(v.i));
-      return S_OK;
+      HRESULT hr = PutValue(params, VType::Color, v, argErr);
+      if (SUCCEEDED(hr)) m_control->SetBackColor(static_cast<OleColor>(v.i));
+      return hr;
     }
     if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
     if (ArgCount(params) != 0) return DISP_E_BADPARAMCOUNT;

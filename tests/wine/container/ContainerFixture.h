@@ -2,6 +2,7 @@
 // OCX, no registry), and the small container-side objects the tests need: an
 // in-memory property bag, event and property-notification sinks.
 #pragma once
+#include "tests/wine/common/NotifySink.h"
 #include "tests/wine/common/TestUnknown.h"
 #include <windows.h>
 #include <ocidl.h>
@@ -121,25 +122,6 @@ class EventSink : public TestUnknown<IDispatch> {
   std::vector<EventCall> calls;
   HRESULT result = S_OK;
   std::function<void()> onCall;
-};
-
-class NotifySink : public TestUnknown<IPropertyNotifySink> {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
-      *ppv = static_cast<IPropertyNotifySink*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP OnChanged(DISPID id) override {
-    changed.push_back(id);
-    return S_OK;
-  }
-  STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
-  std::vector<DISPID> changed;
 };
 
 // One control object; the fixture holds the only reference.

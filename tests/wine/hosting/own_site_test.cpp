@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/wine/common/NotifySink.h"
 #include "tests/wine/common/OcxModule.h"
 #include "tests/wine/hosting/TestSite.h"
 
@@ -240,25 +241,6 @@ TEST_F(OwnSite, RepeatedExtentLeavesTheControlCleanAChangedOneMarksIt) {
   EXPECT_EQ(m_ole->SetExtent(DVASPECT_ICON, &bigger), DV_E_DVASPECT);
   ps->Release();
 }
-
-class NotifySink : public TestUnknown<IPropertyNotifySink> {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
-      *ppv = static_cast<IPropertyNotifySink*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP OnChanged(DISPID id) override {
-    changed.push_back(id);
-    return S_OK;
-  }
-  STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
-  std::vector<DISPID> changed;
-};
 
 TEST_F(OwnSite, PropertyNotifySinkIsToldOfABackColorWrite) {
   Attach();

@@ -4,6 +4,7 @@
 // while connected finish.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,13 @@ void Pump(DWORD ms, const std::vector<Received>* until = nullptr, size_t count =
   }
 }
 
+void WriteText(const std::wstring& path, const char* text) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n;
+  WriteFile(h, text, static_cast<DWORD>(strlen(text)), &n, nullptr);
+  CloseHandle(h);
+}
+
 std::wstring WriteScenario() {
   wchar_t dir[MAX_PATH], file[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
@@ -92,10 +100,7 @@ std::wstring WriteScenario() {
       "batch\n"
       "event now 0x999 7 Area2.Turbine.XV204 Unknown category\n"
       "silence 600000\n";
-  HANDLE h = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n;
-  WriteFile(h, text, sizeof text - 1, &n, nullptr);
-  CloseHandle(h);
+  WriteText(file, text);
   return file;
 }
 
@@ -210,11 +215,7 @@ TEST_F(LiveEvents, ConnectDeliversNotificationsAsNewEvents) {
 TEST_F(LiveEvents, ConnectFailsWhenTheServerRefuses) {
   // A server that refuses connections: ConnectOpc reports false only after
   // its full wait of 120 polls.
-  const char text[] = "fail connect\n";
-  HANDLE h = CreateFileW(m_scenario.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n;
-  WriteFile(h, text, sizeof text - 1, &n, nullptr);
-  CloseHandle(h);
+  WriteText(m_scenario, "fail connect\n");
   IDispatch* disp = nullptr;
   IConnectionPoint* cp = nullptr;
   DWORD cookie = 0;

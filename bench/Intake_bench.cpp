@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "control/VelmaricAECtrl.h"
+#include "framework/headless/HeadlessWindow.h"
 #include "intake/OpcAESession.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "intake/CalendarMath.h"
+#include "framework/CalendarMath.h"
 
 namespace {
 

@@ -2,15 +2,6 @@
 // written after a silence.
 #include "control/VelmaricAECtrl.h"
 
-namespace {
-
-// Rows below the header that fit; 0 before the first paint measured anything.
-int32_t VisibleRowsOf(const Rect& bounds, int32_t rowHeight) {
-  return rowHeight > 0 ? (bounds.Height() - rowHeight) / rowHeight : 0;
-}
-
-}  // namespace
-
 void CVelmaricAECtrl::AddEventRow(const String& timestamp, const String& source,
                                   const String& message, const String& category,
                                   const String& severity) {
@@ -21,7 +12,7 @@ void CVelmaricAECtrl::AddEventRow(const String& timestamp, const String& source,
   int32_t min = 0, oldMax = 0;
   wnd.GetScrollRange(kSbVert, min, oldMax);
   const int32_t rows = m_pEventList->GetRowCount();
-  const int32_t v = VisibleRowsOf(m_rcBounds, m_nRowHeight);
+  const int32_t v = VisibleRows();
   wnd.SetScrollRange(kSbVert, 0, rows - v > 0 ? rows - v : 0, true);
 
   // Bottom mode follows a view on (or, before a paint clamped it, beyond) the

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/Clock.h"
-#include "intake/AELibrary.h"
+#include "framework/AELibrary.h"
 #include "intake/OpcAEMessage.h"
 
 enum SessionState : int32_t {

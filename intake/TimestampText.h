@@ -1,7 +1,7 @@
 // The texts and values the drain derives from a record's FILETIME.
 #pragma once
 #include "framework/Types.h"
-#include "intake/TimePort.h"
+#include "framework/TimePort.h"
 
 // "yyyy/mm/dd hh:mm:ss.mmm  (UTC)", or in local time with the zone's base
 // offset "(hh:mm)". A time the platform cannot split gets a placeholder.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "model/FieldOrder.h"
 #include "model/SortText.h"
 
 using velmaric_model::ParseDecimal;
@@ -89,30 +90,11 @@ String EventList::GetCellText(int32_t field, int32_t row) const { return CellRef
 
 void EventList::RemoveAll() { m_arrRows.clear(); }
 
-std::array<int32_t, kFieldCount> EventList::EffectiveFieldOrder() const {
-  std::array<int32_t, kFieldCount> order{};
-  bool seen[kFieldCount] = {};
-  bool valid = true;
-  for (int32_t p = 0; p < kFieldCount; ++p) {
-    const int32_t f = m_nFieldOrder[p];
-    if (!IsField(f) || seen[f]) {
-      valid = false;
-      break;
-    }
-    seen[f] = true;
-    order[static_cast<size_t>(p)] = f;
-  }
-  if (!valid) {
-    for (int32_t p = 0; p < kFieldCount; ++p) order[static_cast<size_t>(p)] = p;
-  }
-  return order;
-}
-
 void EventList::LayoutFields(int32_t charWidth, int32_t rowHeight) {
   // 64-bit sums clamped to 32 bits: absurd widths give a wide list, never an
   // overflowed one.
   int64_t x = 0;
-  for (int32_t f : EffectiveFieldOrder()) {
+  for (int32_t f : ValidFieldOrder(m_nFieldOrder)) {
     Rect& rc = m_rcField[f];
     rc.left = ClampToInt32(x);
     rc.top = 0;

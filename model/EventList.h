@@ -48,8 +48,6 @@ class EventList {
   // The row's sort text of `field`, then those of the other fields in display
   // order, joined: ties in the sort field fall to the following columns.
   String GetSortKey(int32_t field, int32_t row) const;
-  // m_nFieldOrder if it is a permutation of 0..5, else 0..5.
-  std::array<int32_t, kFieldCount> EffectiveFieldOrder() const;
   bool IsRow(int32_t row) const;
 
   // One element per row, holding its six texts: the fields cannot get out of

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/EventList.h"
+#include "model/FieldOrder.h"
 #include "model/HoareSort.h"
 #include "model/SortText.h"
 
@@ -18,7 +19,7 @@ String EventList::GetSortKey(int32_t field, int32_t row) const {
   String key;
   key.reserve(length);
   AppendSortText(key, r[static_cast<size_t>(field)], m_bNumericField[field] != 0);
-  for (int32_t g : EffectiveFieldOrder()) {
+  for (int32_t g : ValidFieldOrder(m_nFieldOrder)) {
     if (g != field) AppendSortText(key, r[static_cast<size_t>(g)], m_bNumericField[g] != 0);
   }
   return key;

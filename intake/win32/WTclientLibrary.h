@@ -1,6 +1,6 @@
 // AELibrary over a loaded WTclient.dll, and its loader.
 #pragma once
-#include "intake/AELibrary.h"
+#include "framework/AELibrary.h"
 
 class WTclientLoader : public AELibraryLoader {
  public:

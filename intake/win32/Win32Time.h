@@ -1,5 +1,5 @@
 #pragma once
-#include "intake/TimePort.h"
+#include "framework/TimePort.h"
 
 class Win32Time : public TimePort {
  public:

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "SimClock.h"
-#include "intake/AELibrary.h"
+#include "framework/AELibrary.h"
 
 struct FakeRecord {
   uint64_t time = 0;

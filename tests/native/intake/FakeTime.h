@@ -1,6 +1,6 @@
 // A time zone for the tests: base bias and, if in force now, daylight bias.
 #pragma once
-#include "intake/CalendarMath.h"
+#include "framework/CalendarMath.h"
 
 class FakeTime : public TimePort {
  public:

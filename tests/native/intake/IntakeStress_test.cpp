@@ -14,6 +14,7 @@
 #include "FakeTime.h"
 #include "SimClock.h"
 #include "control/VelmaricAECtrl.h"
+#include "framework/headless/HeadlessWindow.h"
 #include "framework/headless/RecordingHost.h"
 #include "intake/OpcAESession.h"
 

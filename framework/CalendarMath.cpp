@@ -1,4 +1,4 @@
-#include "intake/CalendarMath.h"
+#include "framework/CalendarMath.h"
 
 namespace calendar {
 namespace {

@@ -2,7 +2,7 @@
 // accepts: FILETIME split (below 2^63) and DATE (years 100 to 9999). Backs the
 // native platform and the test fakes.
 #pragma once
-#include "intake/TimePort.h"
+#include "framework/TimePort.h"
 
 namespace calendar {
 bool SplitFileTime(uint64_t fileTime, CalendarTime& out);

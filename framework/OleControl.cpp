@@ -98,10 +98,57 @@ void COleControl::InvalidateControl() {
 
 bool COleControl::OnWndMsg(uint32_t msg, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
   const MessageMap& map = GetMessageMap();
-  for (size_t k = 0; k < map.count; ++k)
-    if (map.entries[k].msg == msg) return map.entries[k].fn(*this, wParam, lParam, result);
+  for (size_t k = 0; k < map.count; ++k) {
+    if (map.entries[k].msg != msg) continue;
+    const CurrentMessage outer = m_current;
+    m_current = CurrentMessage{msg, wParam, lParam};
+    const bool handled = map.entries[k].fn(*this, wParam, lParam, result);
+    m_current = outer;
+    return handled;
+  }
   return false;
 }
+
+intptr_t COleControl::Default() {
+  return Window().DefaultProc(m_current.msg, m_current.wParam, m_current.lParam);
+}
+
+void COleControl::OnLButtonDown(uint32_t flags, Point point) {
+  Window().DefaultProc(kWmLButtonDown, flags, MakePointLParam(point));
+}
+
+void COleControl::OnInitMenu(CMenu*) { Default(); }
+
+void COleControl::OnInitMenuPopup(CMenu* popup, uint32_t, bool sysMenu) {
+  Default();
+  if (sysMenu || !popup) return;
+  CCmdUI cmdUI;
+  cmdUI.m_pMenu = popup;
+  const int32_t count = popup->GetMenuItemCount();
+  for (int32_t k = 0; k < count; ++k) {
+    const uint32_t id = popup->GetMenuItemID(k);
+    if (id == 0 || id == kMenuItemSubMenu) continue;  // separators, sub-menus
+    cmdUI.m_nID = id;
+    cmdUI.m_nIndex = static_cast<uint32_t>(k);
+    cmdUI.m_bEnableChanged = false;
+    OnUpdateCommand(cmdUI);
+  }
+}
+
+bool COleControl::OnUpdateCommand(CCmdUI& cmdUI) {
+  const MessageMap& map = GetMessageMap();
+  for (size_t k = 0; k < map.count; ++k) {
+    const MessageEntry& e = map.entries[k];
+    if (e.msg == kMsgUpdateCommandUi && e.id == cmdUI.m_nID) {
+      intptr_t unused = 0;
+      e.fn(*this, 0, reinterpret_cast<intptr_t>(&cmdUI), unused);
+      return true;
+    }
+  }
+  return false;
+}
+
+CMenu msg_detail::MenuOf(COleControl& c, uintptr_t handle) { return CMenu::FromHandle(c.Ui(), handle); }
 
 void COleControl::OnDraw(Canvas& dc, const Rect& bounds, const Rect&) {
   dc.FillRect(bounds, TranslateColor(m_clrBackColor, dc));

@@ -1,7 +1,8 @@
 // COleControl: the portable half of our control framework. It keeps the
 // stock properties, the extent, the property-set version and the modified
 // flag; it runs the property exchange in its three modes; it dispatches window
-// messages through the derived class's message map; and it reaches the
+// messages through the derived class's message map, with default processing
+// on request and command updates for pop-up menus; and it reaches the
 // container (events, ambient properties, repaint) through a ControlHost that
 // the win32 shell or a test harness provides.
 #pragma once
@@ -9,16 +10,19 @@
 #include <vector>
 
 #include "framework/Canvas.h"
+#include "framework/CmdUI.h"
+#include "framework/DetachedWindow.h"
 #include "framework/DispatchTable.h"
 #include "framework/MessageMap.h"
 #include "framework/PropExchange.h"
+#include "framework/UiPort.h"
 #include "framework/WindowPort.h"
-#include "framework/headless/HeadlessWindow.h"
 
 enum : DispId {
   kDispIdBackColor = -501,
   kDispIdFont = -512,
   kDispIdAboutBox = -552,
+  kDispIdUnknown = -1,  // "several properties changed"
   kDispIdAmbientBackColor = -701,
   kDispIdAmbientFont = -703,
 };
@@ -85,8 +89,21 @@ class COleControl {
   void AttachWindow(WindowPort* w) { m_pWindow = w; }
   // Dispatches through the message map; false: not handled, use the default.
   bool OnWndMsg(uint32_t msg, uintptr_t wParam, intptr_t lParam, intptr_t& result);
+  // Default processing of the message being handled.
+  intptr_t Default();
   virtual int OnCreate() { return 0; }
   virtual void OnDestroy() {}
+  // The standard left-button handling: default processing.
+  void OnLButtonDown(uint32_t flags, Point point);
+  void OnInitMenu(CMenu* menu);
+  // Routes a command update for every item of the pop-up to the message map.
+  void OnInitMenuPopup(CMenu* popup, uint32_t index, bool sysMenu);
+  // Calls the update handler of pCmdUI's command; false when there is none.
+  bool OnUpdateCommand(CCmdUI& cmdUI);
+
+  // --- the window thread's user interface (menus, cursors, boxes, dialogs)
+  UiPort& Ui() const { return m_pUi ? *m_pUi : NullUi(); }
+  void SetUiPort(UiPort* ui) { m_pUi = ui; }
   // The framework's drawing entry.
   virtual void OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid);
 
@@ -100,5 +117,13 @@ class COleControl {
   bool m_bModified = false;
   ControlHost* m_pHost = nullptr;
   WindowPort* m_pWindow = nullptr;
-  HeadlessWindow m_detachedWindow;
+  DetachedWindow m_detachedWindow;
+  UiPort* m_pUi = nullptr;
+  // The message being handled, for Default(); nested messages (a modal loop
+  // inside a handler) save and restore it.
+  struct CurrentMessage {
+    uint32_t msg = 0;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+  } m_current;
 };

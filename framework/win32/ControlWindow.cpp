@@ -1,5 +1,6 @@
 #include "framework/win32/ControlWindow.h"
 
+#include "framework/win32/ClientDC.h"
 #include "framework/win32/ComModule.h"
 #include "framework/win32/GdiCanvas.h"
 #include "framework/win32/OleControlObject.h"
@@ -158,6 +159,38 @@ void ControlWindow::SetScrollPos(int bar, int32_t pos, bool redraw) {
 
 void ControlWindow::Invalidate(bool erase) {
   if (m_hwnd) InvalidateRect(m_hwnd, nullptr, erase);
+}
+
+intptr_t ControlWindow::DefaultProc(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  return m_hwnd ? DefWindowProcW(m_hwnd, msg, wParam, lParam) : 0;
+}
+
+Point ControlWindow::ScreenToClient(Point p) {
+  POINT pt = {p.x, p.y};
+  if (m_hwnd) ::ScreenToClient(m_hwnd, &pt);
+  return Point{pt.x, pt.y};
+}
+
+Point ControlWindow::ClientToScreen(Point p) {
+  POINT pt = {p.x, p.y};
+  if (m_hwnd) ::ClientToScreen(m_hwnd, &pt);
+  return Point{pt.x, pt.y};
+}
+
+void ControlWindow::SetCapture() {
+  if (m_hwnd) ::SetCapture(m_hwnd);
+}
+
+// Another window that took the capture keeps it.
+void ControlWindow::ReleaseCapture() {
+  if (m_hwnd && ::GetCapture() == m_hwnd) ::ReleaseCapture();
+}
+
+bool ControlWindow::HasCapture() { return m_hwnd && ::GetCapture() == m_hwnd; }
+
+std::unique_ptr<Canvas> ControlWindow::GetClientCanvas() {
+  if (!m_hwnd) return nullptr;
+  return ClientDC::Get(m_hwnd);
 }
 
 bool ControlWindow::SetTimer(uint32_t id, uint32_t ms) { return m_hwnd && ::SetTimer(m_hwnd, id, ms, nullptr); }

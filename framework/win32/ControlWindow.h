@@ -25,6 +25,7 @@ class ControlWindow : public WindowPort {
 
   // WindowPort
   bool IsWindow() const override { return m_hwnd != nullptr; }
+  uintptr_t NativeHandle() const override { return reinterpret_cast<uintptr_t>(m_hwnd); }
   Rect GetClientRect() override;
   void ShowScrollBar(int bar, bool show) override;
   void GetScrollRange(int bar, int32_t& min, int32_t& max) override;
@@ -33,6 +34,13 @@ class ControlWindow : public WindowPort {
   void Invalidate(bool erase) override;
   bool SetTimer(uint32_t id, uint32_t ms) override;
   void KillTimer(uint32_t id) override;
+  intptr_t DefaultProc(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+  Point ScreenToClient(Point p) override;
+  Point ClientToScreen(Point p) override;
+  void SetCapture() override;
+  void ReleaseCapture() override;
+  bool HasCapture() override;
+  std::unique_ptr<Canvas> GetClientCanvas() override;
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);

@@ -1,7 +1,8 @@
 // CVelmaricAECtrl: the alarm-and-event list control. This header declares the
 // whole class; its members are defined by subsystem: control/ (properties,
-// persistence, automation), view/ (painting, scrolling), intake/ (timer drain,
-// watchdog, connect and disconnect).
+// persistence, automation), view/ (painting, scrolling, column sizing, the
+// context menu and its commands, find, About), intake/ (timer drain, watchdog,
+// connect and disconnect).
 #pragma once
 #include <memory>
 #include <mutex>
@@ -10,8 +11,14 @@
 #include "framework/OleControl.h"
 #include "model/EventList.h"
 
+class CFindDlg;
 class OpcAESession;
 struct OpcAEMessage;
+
+// The find dialog is defined with the view; the control only holds it.
+struct FindDlgDeleter {
+  void operator()(CFindDlg* dialog) const;
+};
 
 class CVelmaricAECtrl : public COleControl {
  public:
@@ -39,6 +46,38 @@ class CVelmaricAECtrl : public COleControl {
   void OnTimer(uint32_t id);
   void OnHScroll(int code, int trackPos);
   void OnVScroll(int code, int trackPos);
+  bool OnSetCursor(uintptr_t window, int hitTest, int mouseMsg);
+  void OnLButtonDown(uint32_t flags, Point point);
+  void OnContextMenu(uintptr_t window, Point screen);
+
+  // Command-update handlers of the context menu, one per command.
+  void OnUpdateRefreshEvents(CCmdUI* pCmdUI);
+  void OnUpdateClearAll(CCmdUI* pCmdUI);
+  void OnUpdateConnect(CCmdUI* pCmdUI);
+  void OnUpdateDisconnect(CCmdUI* pCmdUI);
+  void OnUpdateSortAscending(CCmdUI* pCmdUI);
+  void OnUpdateSortDescending(CCmdUI* pCmdUI);
+  void OnUpdateFind(CCmdUI* pCmdUI);
+  void OnUpdateRepeatFind(CCmdUI* pCmdUI);
+  void OnUpdateAbout(CCmdUI* pCmdUI);
+  void OnUpdateResetProperties(CCmdUI* pCmdUI);
+
+  // The commands.
+  void RunCommand(uint32_t id, int32_t field);
+  void ClearAll();
+  void SortRows(int32_t field, int32_t direction);
+  void RefreshEvents();
+  void ResetProperties();
+  void OnFind();
+  void OnRepeatFind();
+  void Search();
+  void OnAbout();
+
+  // Column sizing: the field whose column the list x lies inside (-1: none),
+  // and the modal drag of field f's right border from a click at `start`.
+  int32_t ColumnAt(int32_t listX) const;
+  bool IsLaidOut() const { return m_nRowHeight > 0 && m_nCharWidth > 0; }
+  void DragBorder(int32_t field, Point start);
 
   // Painting and scrolling.
   void OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid) override;
@@ -127,4 +166,8 @@ class CVelmaricAECtrl : public COleControl {
   int32_t m_nFindColumn = -1;
   bool m_bBusy = false;
   bool m_bSizing = false;
+
+  // ---- Find: the dialog keeps the last search text from one Find to the next.
+  std::unique_ptr<CFindDlg, FindDlgDeleter> m_dlgFind;
+  void CreateFindDialog();
 };

@@ -10,6 +10,8 @@
 #include "FakeTime.h"
 #include "SimClock.h"
 #include "control/VelmaricAECtrl.h"
+#include "framework/headless/HeadlessUi.h"
+#include "framework/headless/HeadlessWindow.h"
 #include "framework/headless/RecordingHost.h"
 #include "intake/OpcAESession.h"
 
@@ -21,6 +23,7 @@ class IntakeTest : public ::testing::Test {
   IntakeTest() : server(&clock) {
     clock.Join();
     platform = ControlPlatform{&clock, &zone, &server};
+    platform.ui = &ui;
     MakeControl();
   }
   ~IntakeTest() override {
@@ -37,6 +40,11 @@ class IntakeTest : public ::testing::Test {
     ctrl->AttachWindow(&window);
     ctrl->m_rcBounds = window.m_rcClient;
     ctrl->m_nRowHeight = 20;
+    ui.send = [this](uint32_t msg, uintptr_t w, intptr_t l) {
+      intptr_t r = 0;
+      if (!ctrl->OnWndMsg(msg, w, l, r)) r = window.DefaultProc(msg, w, l);
+      return r;
+    };
   }
 
   OpcAESession& Session() { return *ctrl->m_pSession; }
@@ -61,6 +69,7 @@ class IntakeTest : public ::testing::Test {
   FakeAEServer server;
   ControlPlatform platform;
   RecordingHost host;
+  HeadlessUi ui;
   HeadlessWindow window;
   std::unique_ptr<CVelmaricAECtrl> ctrl;
 };

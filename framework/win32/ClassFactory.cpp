@@ -1,6 +1,9 @@
 #include "framework/win32/ClassFactory.h"
 
 #include "framework/win32/ComModule.h"
+#include "framework/win32/ComObject.h"
+#include "framework/win32/OleControlObject.h"
+#include "framework/win32/Registration.h"
 
 namespace {
 COleObjectFactory* g_factories = nullptr;
@@ -17,15 +20,13 @@ COleObjectFactory::COleObjectFactory(const CLSID& clsid, CreateFn create, bool m
   g_factories = this;
 }
 
+COleObjectFactory::COleObjectFactory(const ControlClassInfo& info)
+    : COleObjectFactory(info.clsid, nullptr, false, info.progId, nullptr) {
+  m_pControlInfo = &info;
+}
+
 STDMETHODIMP COleObjectFactory::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
+  return QueryInterfaces<IClassFactory>(this, riid, ppv);
 }
 
 // Outstanding references to a factory keep the module loaded.
@@ -43,6 +44,7 @@ STDMETHODIMP_(ULONG) COleObjectFactory::Release() {
 STDMETHODIMP COleObjectFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
+  if (m_pControlInfo) return OleControlObject::Create(*m_pControlInfo, outer, riid, ppv);
   return m_create(outer, riid, ppv);
 }
 
@@ -59,9 +61,14 @@ HRESULT COleObjectFactory::GetClassObject(REFCLSID clsid, REFIID riid, void** pp
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
+bool COleObjectFactory::UpdateRegistry(bool reg) const {
+  if (m_pControlInfo) return reg ? RegisterControlClass(*m_pControlInfo) : UnregisterClass(m_clsid, m_progId);
+  return !m_updateRegistry || m_updateRegistry(*this, reg);
+}
+
 bool COleObjectFactory::UpdateRegistryAll(bool reg) {
   bool ok = true;
   for (COleObjectFactory* f = g_factories; f; f = f->m_pNext)
-    if (f->m_updateRegistry && !f->m_updateRegistry(*f, reg)) ok = false;
+    if (!f->UpdateRegistry(reg)) ok = false;
   return ok;
 }

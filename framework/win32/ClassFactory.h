@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
+struct ControlClassInfo;
+
 class COleObjectFactory : public IClassFactory {
  public:
   using CreateFn = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
@@ -13,6 +15,10 @@ class COleObjectFactory : public IClassFactory {
 
   COleObjectFactory(const CLSID& clsid, CreateFn create, bool multiInstance, const wchar_t* progId,
                     UpdateRegistryFn updateRegistry);
+  // A control class: its objects are OleControlObjects of the class, and
+  // registration writes the control entries. The class info must be a
+  // constant that outlives the factory.
+  explicit COleObjectFactory(const ControlClassInfo& info);
 
   const CLSID& GetClassID() const { return m_clsid; }
   const wchar_t* GetProgID() const { return m_progId; }
@@ -29,11 +35,14 @@ class COleObjectFactory : public IClassFactory {
   static bool UpdateRegistryAll(bool reg);
 
  private:
+  bool UpdateRegistry(bool reg) const;
+
   CLSID m_clsid;
   CreateFn m_create;
   bool m_bMultiInstance;
   const wchar_t* m_progId;
   UpdateRegistryFn m_updateRegistry;
+  const ControlClassInfo* m_pControlInfo = nullptr;
   COleObjectFactory* m_pNext;
   LONG m_refs = 0;
 };

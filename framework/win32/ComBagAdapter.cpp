@@ -1,6 +1,5 @@
 #include "framework/win32/ComBagAdapter.h"
 
-#include "framework/win32/StockFont.h"
 #include "framework/win32/VariantConv.h"
 #include "framework/win32/WinString.h"
 
@@ -16,14 +15,8 @@ std::optional<Value> ComPropertyBag::Read(const String& name, VType want) {
     return std::nullopt;
   }
   std::optional<Value> out;
-  if (want == VType::Font) {
-    FontDesc desc;
-    if ((V_VT(&v) == VT_DISPATCH || V_VT(&v) == VT_UNKNOWN) && DescribeFont(V_UNKNOWN(&v), desc))
-      out = Value::Font(desc);
-  } else {
-    Value got;
-    if (SUCCEEDED(VariantToValue(v, want, got))) out = got;
-  }
+  Value got;
+  if (SUCCEEDED(VariantToValue(v, want, got))) out = got;
   VariantClear(&v);
   return out;
 }
@@ -31,23 +24,7 @@ std::optional<Value> ComPropertyBag::Read(const String& name, VType want) {
 bool ComPropertyBag::Write(const String& name, const Value& value) {
   VARIANT v;
   VariantInit(&v);
-  HRESULT hr = S_OK;
-  if (value.type == VType::Font) {
-    IFont* font = CreateFontObject(value.font);
-    if (!font) {
-      hr = E_OUTOFMEMORY;
-    } else {
-      IFontDisp* disp = nullptr;
-      hr = font->QueryInterface(IID_IFontDisp, reinterpret_cast<void**>(&disp));
-      font->Release();
-      if (SUCCEEDED(hr)) {
-        V_VT(&v) = VT_DISPATCH;
-        V_DISPATCH(&v) = disp;
-      }
-    }
-  } else {
-    hr = ValueToVariant(value, &v);
-  }
+  HRESULT hr = ValueToVariant(value, &v);
   if (SUCCEEDED(hr)) hr = m_bag->Write(W(name), &v);
   VariantClear(&v);
   if (FAILED(hr) && m_writeError == S_OK) m_writeError = hr;

@@ -1,94 +1,15 @@
 #include "framework/win32/ConnectionPoints.h"
 
 #include <new>
-#include <type_traits>
 
+#include "framework/win32/ComEnumerator.h"
 #include "framework/win32/OleControlObject.h"
-#include "framework/win32/StockFont.h"
 #include "framework/win32/VariantConv.h"
 
 namespace {
 
-// Both enumerators hold the control alive, so the module stays loaded and the
-// connection points they hand out stay valid.
-template <class Base, class Item>
-class Enumerator : public Base {
- public:
-  Enumerator(IUnknown* owner, std::vector<Item> items, size_t pos = 0)
-      : m_owner(owner), m_items(std::move(items)), m_pos(pos) {
-    m_owner->AddRef();
-    for (Item& item : m_items) Unknown(item)->AddRef();
-  }
-  virtual ~Enumerator() {
-    for (Item& item : m_items) Unknown(item)->Release();
-    m_owner->Release();
-  }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, Iid())) {
-      *ppv = static_cast<Base*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0) delete this;
-    return n;
-  }
-
-  STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
-    if (!out || (count > 1 && !fetched)) return E_POINTER;
-    ULONG n = 0;
-    while (n < count && m_pos < m_items.size()) {
-      out[n] = m_items[m_pos++];
-      Unknown(out[n])->AddRef();
-      ++n;
-    }
-    if (fetched) *fetched = n;
-    return n == count ? S_OK : S_FALSE;
-  }
-  STDMETHODIMP Skip(ULONG count) override {
-    size_t left = m_items.size() - m_pos;
-    if (count > left) {
-      m_pos = m_items.size();
-      return S_FALSE;
-    }
-    m_pos += count;
-    return S_OK;
-  }
-  STDMETHODIMP Reset() override {
-    m_pos = 0;
-    return S_OK;
-  }
-  STDMETHODIMP Clone(Base** out) override {
-    if (!out) return E_POINTER;
-    *out = new (std::nothrow) Enumerator(m_owner, m_items, m_pos);
-    return *out ? S_OK : E_OUTOFMEMORY;
-  }
-
- private:
-  static IUnknown* Unknown(IConnectionPoint* p) { return p; }
-  static IUnknown* Unknown(const CONNECTDATA& c) { return c.pUnk; }
-  static const IID& Iid() {
-    if constexpr (std::is_same_v<Base, IEnumConnections>)
-      return IID_IEnumConnections;
-    else
-      return IID_IEnumConnectionPoints;
-  }
-
-  LONG m_refs = 1;
-  IUnknown* m_owner;
-  std::vector<Item> m_items;
-  size_t m_pos;
-};
-
-using ConnectionEnumerator = Enumerator<IEnumConnections, CONNECTDATA>;
-using PointEnumerator = Enumerator<IEnumConnectionPoints, IConnectionPoint*>;
+using ConnectionEnumerator = ComEnumerator<IEnumConnections, CONNECTDATA, CopyConnectData>;
+using PointEnumerator = ComEnumerator<IEnumConnectionPoints, IConnectionPoint*, CopyInterface<IConnectionPoint>>;
 
 }  // namespace
 
@@ -104,14 +25,7 @@ ConnectionPoint::~ConnectionPoint() {
 }
 
 STDMETHODIMP ConnectionPoint::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IConnectionPoint)) {
-    *ppv = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
+  return QueryInterfaces<IConnectionPoint>(this, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) ConnectionPoint::AddRef() { return m_owner->Identity()->AddRef(); }
@@ -167,7 +81,7 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** e) {
   if (!e) return E_POINTER;
   std::vector<CONNECTDATA> items;
   for (const Connection& c : m_connections) items.push_back({c.sink, c.cookie});
-  *e = new (std::nothrow) ConnectionEnumerator(m_owner->Identity(), std::move(items));
+  *e = new (std::nothrow) ConnectionEnumerator(m_owner->Identity(), items.data(), items.size());
   return *e ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -197,21 +111,6 @@ ConnectionPoint& Ensure(std::unique_ptr<ConnectionPoint>& cp, OleControlObject* 
   return *cp;
 }
 
-// An event argument as the sink sees it. Dates stay VT_DATE and shorts VT_I2.
-HRESULT ArgumentToVariant(const Value& v, VARIANT* out) {
-  if (v.type != VType::Font) return ValueToVariant(v, out);
-  VariantInit(out);
-  IFont* font = CreateFontObject(v.font);
-  if (!font) return E_OUTOFMEMORY;
-  IFontDisp* disp = nullptr;
-  HRESULT hr = font->QueryInterface(IID_IFontDisp, reinterpret_cast<void**>(&disp));
-  font->Release();
-  if (FAILED(hr)) return hr;
-  V_VT(out) = VT_DISPATCH;
-  V_DISPATCH(out) = disp;
-  return S_OK;
-}
-
 }  // namespace
 
 STDMETHODIMP OleControlObject::EnumConnectionPoints(IEnumConnectionPoints** e) {
@@ -219,7 +118,7 @@ STDMETHODIMP OleControlObject::EnumConnectionPoints(IEnumConnectionPoints** e) {
   *e = nullptr;
   std::vector<IConnectionPoint*> points = {&Ensure(m_cpEvents, this, m_info.eventsIid),
                                            &Ensure(m_cpPropNotify, this, IID_IPropertyNotifySink)};
-  *e = new (std::nothrow) PointEnumerator(Identity(), std::move(points));
+  *e = new (std::nothrow) PointEnumerator(Identity(), points.data(), points.size());
   return *e ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -253,7 +152,7 @@ void OleControlObject::FireEvent(DispId id, const std::vector<Value>& args) {
       // last to first.
       bool built = true;
       for (UINT k = 0; k < count; ++k)
-        if (FAILED(ArgumentToVariant(args[count - 1 - k], &params[k]))) built = false;
+        if (FAILED(ValueToVariant(args[count - 1 - k], &params[k]))) built = false;
       if (built) {
         DISPPARAMS dp = {params.data(), nullptr, count, 0};
         VARIANT result;

@@ -3,7 +3,6 @@
 // dispinterface's properties.
 #include "framework/win32/ComModule.h"
 #include "framework/win32/OleControlObject.h"
-#include "framework/win32/StockFont.h"
 #include "framework/win32/VariantConv.h"
 #include "framework/win32/WinString.h"
 
@@ -118,47 +117,25 @@ STDMETHODIMP OleControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, 
 
 HRESULT OleControlObject::InvokeStock(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
                                       UINT* argErr) {
-  if (id == DISPID_BACKCOLOR) {
-    if (IsPut(flags)) {
-      Value v;
-      HRESULT hr = PutValue(params, VType::Color, v, argErr);
-      if (SUCCEEDED(hr)) m_control->SetBackColor(static_cast<OleColor>(v.i));
-      return hr;
-    }
-    if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
-    if (ArgCount(params) != 0) return DISP_E_BADPARAMCOUNT;
-    if (result) return ValueToVariant(Value::Color(m_control->GetBackColor()), result);
-    return S_OK;
-  }
-  if (id == DISPID_FONT) {
-    if (IsPut(flags)) {
-      VARIANT* arg = nullptr;
-      HRESULT hr = PutArgument(params, &arg);
-      if (FAILED(hr)) return hr;
-      VARIANT* v = arg;
-      if (V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
-      IUnknown* unk = nullptr;
-      if (V_VT(v) == VT_DISPATCH || V_VT(v) == VT_UNKNOWN) unk = V_UNKNOWN(v);
-      FontDesc desc;
-      if (!DescribeFont(unk, desc)) {
-        if (argErr) *argErr = 0;
-        return DISP_E_TYPEMISMATCH;
-      }
-      m_control->SetFont(desc);
-      return S_OK;
-    }
-    if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
-    if (ArgCount(params) != 0) return DISP_E_BADPARAMCOUNT;
-    if (!result) return S_OK;
-    VariantInit(result);
-    IFont* font = FontObject();
-    if (!font) return E_OUTOFMEMORY;
-    IFontDisp* disp = nullptr;
-    HRESULT hr = font->QueryInterface(IID_IFontDisp, reinterpret_cast<void**>(&disp));
+  if (id != DISPID_BACKCOLOR && id != DISPID_FONT) return DISP_E_MEMBERNOTFOUND;
+  const VType type = id == DISPID_FONT ? VType::Font : VType::Color;
+  if (IsPut(flags)) {
+    Value v;
+    HRESULT hr = PutValue(params, type, v, argErr);
     if (FAILED(hr)) return hr;
-    V_VT(result) = VT_DISPATCH;
-    V_DISPATCH(result) = disp;
+    if (type == VType::Font)
+      m_control->SetFont(v.font);
+    else
+      m_control->SetBackColor(static_cast<OleColor>(v.i));
     return S_OK;
   }
-  return DISP_E_MEMBERNOTFOUND;
+  if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
+  if (ArgCount(params) != 0) return DISP_E_BADPARAMCOUNT;
+  if (!result) return S_OK;
+  if (type == VType::Color) return ValueToVariant(Value::Color(m_control->GetBackColor()), result);
+  // The control's own font object, not a new one: changes made on it reach
+  // the control.
+  VariantInit(result);
+  IFont* font = FontObject();
+  return font ? FontToVariant(font, result) : E_OUTOFMEMORY;
 }

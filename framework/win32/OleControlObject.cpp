@@ -3,6 +3,7 @@
 #include <new>
 
 #include "framework/win32/ComModule.h"
+#include "framework/win32/ComObject.h"
 #include "framework/win32/ConnectionPoints.h"
 #include "framework/win32/ControlWindow.h"
 #include "framework/win32/StockFont.h"
@@ -10,19 +11,12 @@
 
 namespace {
 
-struct InterfaceEntry {
-  const IID* iid;
-  void* (*cast)(OleControlObject*);
-};
-
 template <class I>
-void* As(OleControlObject* p) {
-  return static_cast<I*>(p);
-}
+constexpr auto As = ComCast<OleControlObject, I>;
 
-// The interface map: every interface the control answers, in one place.
-const InterfaceEntry kInterfaceMap[] = {
-    {&IID_IUnknown, [](OleControlObject* p) -> void* { return static_cast<IDispatch*>(p); }},
+// The interface map: every interface the control answers, in one place. The
+// first is the identity.
+const ComMapEntry<OleControlObject> kInterfaceMap[] = {
     {&IID_IDispatch, As<IDispatch>},
     {&IID_IProvideClassInfo, As<IProvideClassInfo2>},
     {&IID_IProvideClassInfo2, As<IProvideClassInfo2>},
@@ -86,16 +80,7 @@ OleControlObject::~OleControlObject() {
 }
 
 STDMETHODIMP OleControlObject::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  for (const InterfaceEntry& e : kInterfaceMap) {
-    if (IsEqualIID(riid, *e.iid)) {
-      *ppv = e.cast(this);
-      AddRef();
-      return S_OK;
-    }
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
+  return QueryMap(this, kInterfaceMap, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) OleControlObject::AddRef() { return InterlockedIncrement(&m_refs); }
@@ -178,16 +163,9 @@ std::optional<Value> OleControlObject::GetAmbient(DispId id) {
   HRESULT hr = ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
   ambient->Release();
   std::optional<Value> result;
-  if (SUCCEEDED(hr)) {
-    if (id == kDispIdAmbientFont) {
-      FontDesc desc;
-      if ((V_VT(&v) == VT_DISPATCH || V_VT(&v) == VT_UNKNOWN) && DescribeFont(V_UNKNOWN(&v), desc))
-        result = Value::Font(desc);
-    } else {
-      Value val;
-      if (SUCCEEDED(VariantToValue(v, VType::Color, val))) result = val;
-    }
-  }
+  Value val;
+  const VType want = id == kDispIdAmbientFont ? VType::Font : VType::Color;
+  if (SUCCEEDED(hr) && SUCCEEDED(VariantToValue(v, want, val))) result = val;
   VariantClear(&v);
   return result;
 }

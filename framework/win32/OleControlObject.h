@@ -9,19 +9,7 @@
 #include <memory>
 
 #include "framework/OleControl.h"
-
-struct ControlClassInfo {
-  CLSID clsid;
-  IID dispatchIid;
-  IID eventsIid;
-  GUID libid;
-  WORD libMajor, libMinor;
-  DWORD miscStatus;
-  UINT typeNameStringId;
-  const CLSID* pages;
-  size_t pageCount;
-  COleControl* (*create)();
-};
+#include "framework/win32/ControlClassInfo.h"
 
 class ConnectionPoint;
 class FontChangeSink;

@@ -1,6 +1,7 @@
 // IOleObject: client site, host names, extent, verbs, advise sinks, status.
 #include <new>
 
+#include "framework/win32/ComEnumerator.h"
 #include "framework/win32/ComModule.h"
 #include "framework/win32/ControlWindow.h"
 #include "framework/win32/OleControlObject.h"
@@ -17,56 +18,7 @@ const OLEVERB kVerbs[] = {
 };
 constexpr ULONG kVerbCount = sizeof kVerbs / sizeof kVerbs[0];
 
-class VerbEnumerator : public IEnumOLEVERB {
- public:
-  explicit VerbEnumerator(ULONG pos = 0) : m_pos(pos) { com_module::ObjectCreated(); }
-  virtual ~VerbEnumerator() { com_module::ObjectDestroyed(); }
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumOLEVERB)) {
-      *ppv = static_cast<IEnumOLEVERB*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0) delete this;
-    return n;
-  }
-  STDMETHODIMP Next(ULONG count, OLEVERB* out, ULONG* fetched) override {
-    if (!out) return E_POINTER;
-    ULONG n = 0;
-    for (; n < count && m_pos < kVerbCount; ++n, ++m_pos) {
-      out[n] = kVerbs[m_pos];
-      size_t len = wcslen(kVerbs[m_pos].lpszVerbName) + 1;
-      out[n].lpszVerbName = static_cast<LPOLESTR>(CoTaskMemAlloc(len * sizeof(wchar_t)));
-      if (out[n].lpszVerbName) wcscpy(out[n].lpszVerbName, kVerbs[m_pos].lpszVerbName);
-    }
-    if (fetched) *fetched = n;
-    return n == count ? S_OK : S_FALSE;
-  }
-  STDMETHODIMP Skip(ULONG count) override {
-    m_pos = (m_pos + count > kVerbCount) ? kVerbCount : m_pos + count;
-    return m_pos < kVerbCount ? S_OK : S_FALSE;
-  }
-  STDMETHODIMP Reset() override {
-    m_pos = 0;
-    return S_OK;
-  }
-  STDMETHODIMP Clone(IEnumOLEVERB** out) override {
-    if (!out) return E_POINTER;
-    *out = new (std::nothrow) VerbEnumerator(m_pos);
-    return *out ? S_OK : E_OUTOFMEMORY;
-  }
-
- private:
-  LONG m_refs = 1;
-  ULONG m_pos;
-};
+using VerbEnumerator = ComEnumerator<IEnumOLEVERB, OLEVERB, CopyOleVerb>;
 
 }  // namespace
 
@@ -141,7 +93,7 @@ HRESULT OleControlObject::ShowPropertyFrame(HWND parent) {
 
 STDMETHODIMP OleControlObject::EnumVerbs(IEnumOLEVERB** verbs) {
   if (!verbs) return E_POINTER;
-  *verbs = new (std::nothrow) VerbEnumerator();
+  *verbs = new (std::nothrow) VerbEnumerator(Identity(), kVerbs, kVerbCount);
   return *verbs ? S_OK : E_OUTOFMEMORY;
 }
 

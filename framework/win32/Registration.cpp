@@ -53,24 +53,24 @@ void GuidText(const GUID& guid, wchar_t (&out)[40]) {
   if (!StringFromGUID2(guid, out, 40)) out[0] = 0;
 }
 
-bool RegisterControlClass(const ControlRegistration& reg) {
+bool RegisterControlClass(const ControlClassInfo& info) {
   wchar_t clsid[40], libid[40];
-  GuidText(*reg.clsid, clsid);
-  GuidText(*reg.libid, libid);
+  GuidText(info.clsid, clsid);
+  GuidText(info.libid, libid);
   std::wstring key = std::wstring(L"CLSID\\") + clsid;
-  std::wstring typeName = LoadText(reg.typeNameId);
+  std::wstring typeName = LoadText(info.typeNameStringId);
   std::wstring path = W(com_module::ModulePath());
   wchar_t misc[16], version[16];
-  swprintf(misc, 16, L"%lu", static_cast<unsigned long>(reg.miscStatus));
-  swprintf(version, 16, L"%u.%u", reg.libMajor, reg.libMinor);
+  swprintf(misc, 16, L"%lu", static_cast<unsigned long>(info.miscStatus));
+  swprintf(version, 16, L"%u.%u", info.libMajor, info.libMinor);
 
   bool ok = SetKey(key, nullptr, typeName) && SetKey(key + L"\\InprocServer32", nullptr, path) &&
-            SetKey(key + L"\\InprocServer32", L"ThreadingModel", reg.threadingModel) &&
-            SetKey(key + L"\\ProgID", nullptr, reg.progId) && CreateKey(key + L"\\Control") &&
-            SetKey(key + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(reg.toolboxBitmapId)) &&
+            SetKey(key + L"\\InprocServer32", L"ThreadingModel", info.threadingModel) &&
+            SetKey(key + L"\\ProgID", nullptr, info.progId) && CreateKey(key + L"\\Control") &&
+            SetKey(key + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(info.toolboxBitmapId)) &&
             SetKey(key + L"\\MiscStatus", nullptr, L"0") && SetKey(key + L"\\MiscStatus\\1", nullptr, misc) &&
             SetKey(key + L"\\TypeLib", nullptr, libid) && SetKey(key + L"\\Version", nullptr, version) &&
-            SetKey(reg.progId, nullptr, typeName) && SetKey(std::wstring(reg.progId) + L"\\CLSID", nullptr, clsid);
+            SetKey(info.progId, nullptr, typeName) && SetKey(std::wstring(info.progId) + L"\\CLSID", nullptr, clsid);
   return ok;
 }
 

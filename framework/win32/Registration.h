@@ -3,18 +3,9 @@
 #pragma once
 #include <windows.h>
 
-struct ControlRegistration {
-  const CLSID* clsid;
-  const wchar_t* progId;
-  UINT typeNameId;    // string resource with the user type name
-  UINT toolboxBitmapId;
-  const wchar_t* threadingModel;  // "Apartment"
-  DWORD miscStatus;
-  const GUID* libid;
-  WORD libMajor, libMinor;
-};
+#include "framework/win32/ControlClassInfo.h"
 
-bool RegisterControlClass(const ControlRegistration& reg);
+bool RegisterControlClass(const ControlClassInfo& info);
 bool UnregisterClass(const CLSID& clsid, const wchar_t* progId);
 bool RegisterPropertyPageClass(const CLSID& clsid, UINT typeNameId);
 

@@ -46,17 +46,6 @@ bool DescribeFont(IUnknown* unk, FontDesc& desc) {
   return ok;
 }
 
-STDMETHODIMP FontChangeSink::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
-    *ppv = static_cast<IPropertyNotifySink*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
 bool FontChangeSink::Connect(IFont* font) {
   Disconnect();
   IConnectionPointContainer* cpc = nullptr;

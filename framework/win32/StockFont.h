@@ -5,6 +5,7 @@
 #include <olectl.h>
 
 #include "framework/FontDesc.h"
+#include "framework/win32/ComObject.h"
 
 // A new font object for the description; null on failure.
 IFont* CreateFontObject(const FontDesc& desc);
@@ -16,20 +17,12 @@ bool DescribeFont(IUnknown* font, FontDesc& desc);
 // Listens to a font object's property notifications, so that a script's
 // `ctrl.Font.Size = 12` reaches the control. Owned by one holder; its COM
 // references only keep the object alive while the font holds it.
-class FontChangeSink : public IPropertyNotifySink {
+class FontChangeSink : public ComObject<IPropertyNotifySink> {
  public:
   explicit FontChangeSink(std::function<void()> onChanged) : m_onChanged(std::move(onChanged)) {}
-  virtual ~FontChangeSink() = default;
   bool Connect(IFont* font);
   void Disconnect();
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0) delete this;
-    return n;
-  }
   STDMETHODIMP OnChanged(DISPID) override {
     if (m_onChanged) m_onChanged();
     return S_OK;
@@ -39,7 +32,6 @@ class FontChangeSink : public IPropertyNotifySink {
   void Detach() { m_onChanged = nullptr; }
 
  private:
-  LONG m_refs = 1;
   std::function<void()> m_onChanged;
   IConnectionPoint* m_pPoint = nullptr;
   DWORD m_dwCookie = 0;

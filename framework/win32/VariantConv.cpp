@@ -1,6 +1,37 @@
 #include "framework/win32/VariantConv.h"
 
+#include "framework/win32/StockFont.h"
 #include "framework/win32/WinString.h"
+
+HRESULT FontToVariant(IFont* font, VARIANT* out) {
+  VariantInit(out);
+  IFontDisp* disp = nullptr;
+  HRESULT hr = font->QueryInterface(IID_IFontDisp, reinterpret_cast<void**>(&disp));
+  if (FAILED(hr)) return hr;
+  V_VT(out) = VT_DISPATCH;
+  V_DISPATCH(out) = disp;
+  return S_OK;
+}
+
+namespace {
+
+HRESULT NewFontToVariant(const FontDesc& desc, VARIANT* out) {
+  VariantInit(out);
+  IFont* font = CreateFontObject(desc);
+  if (!font) return E_OUTOFMEMORY;
+  HRESULT hr = FontToVariant(font, out);
+  font->Release();
+  return hr;
+}
+
+HRESULT VariantToFont(const VARIANT& in, FontDesc& desc) {
+  const VARIANT* v = &in;
+  if (V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
+  if (!v || (V_VT(v) != VT_DISPATCH && V_VT(v) != VT_UNKNOWN)) return DISP_E_TYPEMISMATCH;
+  return DescribeFont(V_UNKNOWN(v), desc) ? S_OK : DISP_E_TYPEMISMATCH;
+}
+
+}  // namespace
 
 HRESULT ValueToVariant(const Value& v, VARIANT* out) {
   VariantInit(out);
@@ -15,7 +46,7 @@ HRESULT ValueToVariant(const Value& v, VARIANT* out) {
       V_VT(out) = VT_BSTR;
       V_BSTR(out) = ToBstr(v.s);
       return V_BSTR(out) || v.s.empty() ? S_OK : E_OUTOFMEMORY;
-    case VType::Font: return E_INVALIDARG;
+    case VType::Font: return NewFontToVariant(v.font, out);
   }
   return E_INVALIDARG;
 }
@@ -57,8 +88,10 @@ HRESULT VariantToValue(const VARIANT& in, VType want, Value& out) {
       hr = VariantChangeType(&tmp, const_cast<VARIANT*>(&in), 0, VT_BSTR);
       if (SUCCEEDED(hr)) out.s = FromBstr(V_BSTR(&tmp));
       break;
-    case VType::Empty:
     case VType::Font:
+      hr = VariantToFont(in, out.font);
+      break;
+    case VType::Empty:
       break;
   }
   VariantClear(&tmp);

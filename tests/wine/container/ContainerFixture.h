@@ -2,6 +2,7 @@
 // OCX, no registry), and the small container-side objects the tests need: an
 // in-memory property bag, event and property-notification sinks.
 #pragma once
+#include "tests/wine/common/EventSink.h"
 #include "tests/wine/common/NotifySink.h"
 #include "tests/wine/common/TestUnknown.h"
 #include <windows.h>
@@ -16,18 +17,11 @@
 #include <vector>
 
 #include "control/VelmaricAECtrl.h"
+#include "control/com/VelmaricAEClass.h"
 #include "control/com/VelmaricAEIds.h"
 #include "framework/win32/ComModule.h"
 #include "framework/win32/OleControlObject.h"
 #include "framework/win32/StockFont.h"
-
-inline const CLSID kTestPages[] = {CLSID_VelmaricAEPropPage, CLSID_StockFontPage, CLSID_StockColorPage,
-                                   CLSID_SeverityPpg,        CLSID_ColumnsPpg,    CLSID_HidePpg};
-
-inline const ControlClassInfo kTestClassInfo = {
-    CLSID_VelmaricAE, DIID__DVelmaricAE, DIID__DVelmaricAEEvents, LIBID_VelmaricAELib, 1, 0, 0x30191, 1,
-    kTestPages,       6,                 []() -> COleControl* { return new CVelmaricAECtrl(); }};
-
 
 // What a container's bag does: values by name; a read with a type asked for
 // converts, VT_EMPTY gives the stored type.
@@ -77,53 +71,6 @@ class MemoryBag : public TestUnknown<IPropertyBag> {
 };
 
 // One recorded call of IDispatch::Invoke, arguments as the sink saw them.
-struct EventCall {
-  DISPID id;
-  WORD flags;
-  bool iidNull;
-  UINT named;
-  std::vector<VARIANT> args;  // rgvarg order: last argument first
-};
-
-class EventSink : public TestUnknown<IDispatch> {
- public:
-  ~EventSink() override {
-    for (EventCall& c : calls)
-      for (VARIANT& v : c.args) VariantClear(&v);
-  }
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-      *ppv = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    EventCall c{id, flags, IsEqualIID(riid, IID_NULL) != 0, p ? p->cNamedArgs : 99, {}};
-    for (UINT k = 0; p && k < p->cArgs; ++k) {
-      VARIANT v;
-      VariantInit(&v);
-      VariantCopy(&v, &p->rgvarg[k]);
-      c.args.push_back(v);
-    }
-    calls.push_back(c);
-    if (onCall) onCall();
-    return result;
-  }
-  std::vector<EventCall> calls;
-  HRESULT result = S_OK;
-  std::function<void()> onCall;
-};
-
 // One control object; the fixture holds the only reference.
 class ContainerTest : public ::testing::Test {
  protected:
@@ -141,7 +88,7 @@ class ContainerTest : public ::testing::Test {
 
   static IUnknown* NewControl(bool initNew = true) {
     IUnknown* p = nullptr;
-    if (FAILED(OleControlObject::Create(kTestClassInfo, nullptr, IID_IUnknown, reinterpret_cast<void**>(&p))))
+    if (FAILED(OleControlObject::Create(kVelmaricAEClass, nullptr, IID_IUnknown, reinterpret_cast<void**>(&p))))
       return nullptr;
     if (initNew) {
       IPersistStreamInit* init = Query<IPersistStreamInit>(p, IID_IPersistStreamInit);

@@ -1,5 +1,7 @@
-// Connection points, the NewEvent event, property notifications, the page
-// list, and reference counts that bring the object down at its last Release.
+// Connection points, the NewEvent event, property notifications, the stock
+// font's put and get, the verb and page lists, and reference counts that
+// bring the object down at its last Release.
+#include "tests/wine/common/PageList.h"
 #include "tests/wine/container/ContainerFixture.h"
 
 namespace {
@@ -228,6 +230,10 @@ TEST_F(Events, EnumeratorsKeepTheControlAliveUntilReleased) {
   IEnumConnectionPoints* e = nullptr;
   ASSERT_EQ(cpc->EnumConnectionPoints(&e), S_OK);
   cpc->Release();
+  IOleObject* ole = Query<IOleObject>(m_unk, IID_IOleObject);
+  IEnumOLEVERB* verbs = nullptr;
+  ASSERT_EQ(ole->EnumVerbs(&verbs), S_OK);
+  ole->Release();
   m_unk->Release();
   m_unk = nullptr;
   EXPECT_EQ(com_module::ObjectCount(), 1);
@@ -241,19 +247,85 @@ TEST_F(Events, EnumeratorsKeepTheControlAliveUntilReleased) {
   CONNECTDATA d;
   EXPECT_EQ(conns->Next(1, &d, nullptr), S_FALSE);
   conns->Release();
+  EXPECT_EQ(com_module::ObjectCount(), 1);
+  verbs->Release();
   EXPECT_EQ(com_module::ObjectCount(), 0);
+}
+
+TEST_F(Events, VerbEnumeratorFollowsTheEnumeratorRules) {
+  IOleObject* ole = Query<IOleObject>(m_unk, IID_IOleObject);
+  IEnumOLEVERB* e = nullptr;
+  ASSERT_EQ(ole->EnumVerbs(&e), S_OK);
+  ole->Release();
+  IUnknown* identity = nullptr;
+  ASSERT_EQ(e->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+  EXPECT_EQ(identity, static_cast<IUnknown*>(e));
+  identity->Release();
+  IUnknown* other = reinterpret_cast<IUnknown*>(1);
+  EXPECT_EQ(e->QueryInterface(IID_IEnumConnections, reinterpret_cast<void**>(&other)), E_NOINTERFACE);
+  EXPECT_EQ(other, nullptr);
+
+  OLEVERB v[2] = {};
+  EXPECT_EQ(e->Next(2, v, nullptr), E_POINTER);
+  EXPECT_EQ(e->Skip(1), S_OK);
+  IEnumOLEVERB* clone = nullptr;
+  ASSERT_EQ(e->Clone(&clone), S_OK);
+  e->Release();
+  ULONG got = 0;
+  ASSERT_EQ(clone->Next(2, v, &got), S_FALSE);
+  ASSERT_EQ(got, 1u);
+  EXPECT_EQ(v[0].lVerb, 1);
+  EXPECT_STREQ(v[0].lpszVerbName, L"&Properties...");
+  CoTaskMemFree(v[0].lpszVerbName);
+  // Skipping exactly to the end skips all that was asked.
+  EXPECT_EQ(clone->Reset(), S_OK);
+  EXPECT_EQ(clone->Skip(2), S_OK);
+  EXPECT_EQ(clone->Skip(1), S_FALSE);
+  EXPECT_EQ(clone->Next(1, v, &got), S_FALSE);
+  EXPECT_EQ(got, 0u);
+  clone->Release();
+}
+
+TEST_F(Events, StockFontTakesOnlyFontObjectsAndHandsOutItsOwn) {
+  // Scripts pass the object behind VT_BYREF|VT_VARIANT.
+  IFont* font = CreateFontObject(ChangedFont());
+  ASSERT_NE(font, nullptr);
+  VARIANT inner, ref;
+  V_VT(&inner) = VT_UNKNOWN;
+  V_UNKNOWN(&inner) = font;
+  V_VT(&ref) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&ref) = &inner;
+  EXPECT_EQ(Put(m_unk, DISPID_FONT, ref), S_OK);
+  font->Release();
+  EXPECT_TRUE(Ctrl(m_unk).GetFont() == ChangedFont());
+
+  EventSink* notAFont = new EventSink;
+  VARIANT v;
+  V_VT(&v) = VT_DISPATCH;
+  V_DISPATCH(&v) = notAFont;
+  EXPECT_EQ(Put(m_unk, DISPID_FONT, v), DISP_E_TYPEMISMATCH);
+  notAFont->Release();
+  EXPECT_EQ(PutI4(m_unk, DISPID_FONT, 12), DISP_E_TYPEMISMATCH);
+  EXPECT_TRUE(Ctrl(m_unk).GetFont() == ChangedFont());
+
+  // Every get hands out the control's one font object, so that changes made
+  // on it reach the control.
+  IDispatch* disp = Query<IDispatch>(m_unk, IID_IDispatch);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  VARIANT first, second;
+  ASSERT_EQ(disp->Invoke(DISPID_FONT, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &first, nullptr, nullptr), S_OK);
+  ASSERT_EQ(disp->Invoke(DISPID_FONT, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &second, nullptr, nullptr), S_OK);
+  ASSERT_EQ(V_VT(&first), VT_DISPATCH);
+  EXPECT_EQ(V_DISPATCH(&first), V_DISPATCH(&second));
+  VariantClear(&first);
+  VariantClear(&second);
+  disp->Release();
 }
 
 TEST_F(Events, PagesComeInTheirOrder) {
   ISpecifyPropertyPages* spp = Query<ISpecifyPropertyPages>(m_unk, IID_ISpecifyPropertyPages);
   ASSERT_NE(spp, nullptr);
-  CAUUID pages = {};
-  ASSERT_EQ(spp->GetPages(&pages), S_OK);
-  ASSERT_EQ(pages.cElems, 6u);
-  const CLSID* expected[] = {&CLSID_VelmaricAEPropPage, &CLSID_StockFontPage, &CLSID_StockColorPage,
-                             &CLSID_SeverityPpg,        &CLSID_ColumnsPpg,    &CLSID_HidePpg};
-  for (int k = 0; k < 6; ++k) EXPECT_TRUE(IsEqualCLSID(pages.pElems[k], *expected[k])) << k;
-  CoTaskMemFree(pages.pElems);
+  ExpectTheControlsPages(spp);
   EXPECT_EQ(spp->GetPages(nullptr), E_POINTER);
   spp->Release();
 }

@@ -139,6 +139,20 @@ TEST_F(OperatorTest, ClearAllEmptiesTheStoreUnderItsLockAndKeepsTheRest) {
   EXPECT_EQ(m_wnd.m_nInvalidations, inval) << "the periodic repaint shows it";
   AddRow(u"next");
   EXPECT_EQ(m_ctrl.Store().GetCellText(kFieldRank, 0), u"1");
+
+  // Held elsewhere, the lock makes Clear All wait for it.
+  std::atomic<bool> held{false}, released{false};
+  std::thread holder([&] {
+    std::lock_guard<std::recursive_timed_mutex> lock(m_ctrl.m_mtxStore);
+    held = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    released = true;
+  });
+  while (!held) std::this_thread::yield();
+  OpenMenu(100, 5, ID_CLEAR_ALL);
+  EXPECT_TRUE(released.load());
+  EXPECT_EQ(m_ctrl.Store().GetRowCount(), 0);
+  holder.join();
 }
 
 // While the sort runs the store is locked and the busy flag set: another

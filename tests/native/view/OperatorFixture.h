@@ -7,13 +7,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <map>
 #include <thread>
 
 #include "control/VelmaricAECtrl.h"
 #include "framework/headless/HeadlessUi.h"
+#include "framework/headless/QuickClock.h"
 #include "framework/headless/HeadlessWindow.h"
 #include "framework/headless/RecordingCanvas.h"
 #include "framework/headless/RecordingHost.h"
@@ -58,21 +57,6 @@ class FakeVersion : public VersionPort {
    private:
     File m_f;
   };
-};
-
-// Sleeps are short, so that the session worker's passes and the stop wait of
-// every control's destruction cost milliseconds; the tick count moves on by
-// the full time asked for.
-class QuickClock : public Clock {
- public:
-  uint32_t GetTickCount() override { return m_tick.load(); }
-  void Sleep(uint32_t ms) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    m_tick += ms;
-  }
-
- private:
-  std::atomic<uint32_t> m_tick{1000};
 };
 
 class OperatorTest : public ::testing::Test {

@@ -4,6 +4,7 @@
 
 #include "control/VelmaricAECtrl.h"
 #include "framework/headless/HeadlessWindow.h"
+#include "framework/headless/QuickClock.h"
 #include "framework/headless/RecordingCanvas.h"
 
 using Op = RecordingCanvas::Op;
@@ -11,7 +12,7 @@ using OpKind = RecordingCanvas::OpKind;
 
 class ViewTest : public ::testing::Test {
  protected:
-  ViewTest() {
+  ViewTest() : m_ctrl(Platform()) {
     m_wnd.m_bIsWindow = true;
     m_ctrl.AttachWindow(&m_wnd);
   }
@@ -50,6 +51,13 @@ class ViewTest : public ::testing::Test {
   }
   const Rect& Field(int f) { return m_ctrl.Store().m_rcField[f]; }
 
+  ControlPlatform Platform() {
+    ControlPlatform p = ControlPlatform::Default();
+    p.clock = &m_clock;
+    return p;
+  }
+
+  QuickClock m_clock;
   CVelmaricAECtrl m_ctrl;
   HeadlessWindow m_wnd;
   RecordingCanvas m_dc;

@@ -4,6 +4,7 @@
 // context menu and its commands, find, About), intake/ (timer drain, watchdog,
 // connect and disconnect).
 #pragma once
+#include <array>
 #include <memory>
 #include <mutex>
 
@@ -66,6 +67,7 @@ class CVelmaricAECtrl : public COleControl {
   void RunCommand(uint32_t id, int32_t field);
   void ClearAll();
   void SortRows(int32_t field, int32_t direction);
+  void SetBusy(bool busy);
   void RefreshEvents();
   void ResetProperties();
   void OnFind();
@@ -74,14 +76,18 @@ class CVelmaricAECtrl : public COleControl {
   void OnAbout();
 
   // Column sizing: the field whose column the list x lies inside (-1: none),
-  // and the modal drag of field f's right border from a click at `start`.
+  // the field whose header border a client point is on while sizing is
+  // possible (-1: none), and the modal drag of that border from `start`.
   int32_t ColumnAt(int32_t listX) const;
+  int32_t BorderAt(Point client) const;
   bool IsLaidOut() const { return m_nRowHeight > 0 && m_nCharWidth > 0; }
   void DragBorder(int32_t field, Point start);
 
   // Painting and scrolling.
   void OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid) override;
   void ApplyFieldSettings();
+  // Field0Width..Field5Width, by field.
+  std::array<int16_t*, kFieldCount> FieldWidthProperties();
   void DrawList(Canvas& dc);
   void DrawHeader(Canvas& dc);
   void DrawHeaderCell(Canvas& dc, Rect r, const String& label);

@@ -11,11 +11,9 @@ class CCmdUI {
   uint32_t m_nID = 0;
   uint32_t m_nIndex = 0;     // the item's position in m_pMenu
   CMenu* m_pMenu = nullptr;
-  bool m_bEnableChanged = false;
 
   // Greyed items are disabled too, so that they cannot be chosen.
   void Enable(bool on = true) {
     if (m_pMenu) m_pMenu->EnableMenuItem(m_nIndex, kMfByPosition | (on ? kMfEnabled : kMfDisabled | kMfGrayed));
-    m_bEnableChanged = true;
   }
 };

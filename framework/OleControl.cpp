@@ -130,7 +130,6 @@ void COleControl::OnInitMenuPopup(CMenu* popup, uint32_t, bool sysMenu) {
     if (id == 0 || id == kMenuItemSubMenu) continue;  // separators, sub-menus
     cmdUI.m_nID = id;
     cmdUI.m_nIndex = static_cast<uint32_t>(k);
-    cmdUI.m_bEnableChanged = false;
     OnUpdateCommand(cmdUI);
   }
 }

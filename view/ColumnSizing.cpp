@@ -4,6 +4,12 @@
 #include "control/VelmaricAECtrl.h"
 #include "resources/resource.h"
 
+int32_t CVelmaricAECtrl::BorderAt(Point client) const {
+  // Before the first paint there is no header to hit.
+  if (m_bDisableColumnSizing || !IsLaidOut() || client.y > m_nRowHeight) return -1;
+  return m_pEventList->HitTestBorder(client.x + m_nHScrollPos);
+}
+
 bool CVelmaricAECtrl::OnSetCursor(uintptr_t, int, int) {
   UiPort& ui = Ui();
   if (m_bBusy) {
@@ -11,9 +17,7 @@ bool CVelmaricAECtrl::OnSetCursor(uintptr_t, int, int) {
     return Default() != 0;
   }
   const Point p = Window().ScreenToClient(ui.GetCursorPos());
-  // Before the first paint there is no header to hit (and no bounds yet).
-  if (!m_bDisableColumnSizing && IsLaidOut() && p.y <= m_nRowHeight &&
-      Store().HitTestBorder(p.x + m_nHScrollPos) >= 0) {
+  if (BorderAt(p) >= 0) {
     ui.SetModuleCursor(IDC_SIZE_COLUMN);
     return true;
   }
@@ -25,10 +29,8 @@ bool CVelmaricAECtrl::OnSetCursor(uintptr_t, int, int) {
 }
 
 void CVelmaricAECtrl::OnLButtonDown(uint32_t flags, Point point) {
-  if (!m_bDisableColumnSizing && IsLaidOut() && point.y <= m_nRowHeight) {
-    const int32_t field = Store().HitTestBorder(point.x + m_nHScrollPos);
-    if (field >= 0) DragBorder(field, point);
-  }
+  const int32_t field = BorderAt(point);
+  if (field >= 0) DragBorder(field, point);
   COleControl::OnLButtonDown(flags, point);
 }
 
@@ -87,9 +89,8 @@ void CVelmaricAECtrl::DragBorder(int32_t field, Point start) {
     const int64_t pixels = static_cast<int64_t>(x) + m_nHScrollPos - store.m_rcField[field].left;
     store.m_nFieldWidth[field] = static_cast<int32_t>(pixels / m_nCharWidth);
   }
-  int16_t* const widths[kFieldCount] = {&m_nField0Width, &m_nField1Width, &m_nField2Width,
-                                        &m_nField3Width, &m_nField4Width, &m_nField5Width};
   // Written directly: no change notification, and the control is not marked modified.
+  const std::array<int16_t*, kFieldCount> widths = FieldWidthProperties();
   for (int f = 0; f < kFieldCount; ++f) *widths[f] = static_cast<int16_t>(store.m_nFieldWidth[f]);
   InvalidateControl();
 }

@@ -14,11 +14,15 @@ void CVelmaricAECtrl::SortRows(int32_t field, int32_t direction) {
   std::lock_guard<std::recursive_timed_mutex> lock(m_mtxStore);
   const int32_t rows = Store().GetRowCount();
   if (rows < 2) return;
-  m_bBusy = true;
-  Ui().SetSystemCursor(SystemCursor::Wait);
+  SetBusy(true);
   Store().QuickSort(0, rows - 1, field, direction);
-  m_bBusy = false;
-  Ui().SetSystemCursor(SystemCursor::Arrow);
+  SetBusy(false);
+}
+
+// While a sort or a search runs, the cursor handler shows the wait cursor.
+void CVelmaricAECtrl::SetBusy(bool busy) {
+  m_bBusy = busy;
+  Ui().SetSystemCursor(busy ? SystemCursor::Wait : SystemCursor::Arrow);
 }
 
 // The worker asks the server on its next pass and clears the request.

@@ -9,7 +9,10 @@ void CVelmaricAECtrl::ApplyFieldSettings() {
   const FieldOrder order = FieldOrderFromText(m_strFieldOrder);
   for (int p = 0; p < kFieldCount; ++p) store.m_nFieldOrder[p] = order[static_cast<size_t>(p)];
 
-  const int16_t widths[kFieldCount] = {m_nField0Width, m_nField1Width, m_nField2Width,
-                                       m_nField3Width, m_nField4Width, m_nField5Width};
-  for (int f = 0; f < kFieldCount; ++f) store.m_nFieldWidth[f] = widths[f];
+  const std::array<int16_t*, kFieldCount> widths = FieldWidthProperties();
+  for (int f = 0; f < kFieldCount; ++f) store.m_nFieldWidth[f] = *widths[f];
+}
+
+std::array<int16_t*, kFieldCount> CVelmaricAECtrl::FieldWidthProperties() {
+  return {&m_nField0Width, &m_nField1Width, &m_nField2Width, &m_nField3Width, &m_nField4Width, &m_nField5Width};
 }

@@ -15,11 +15,9 @@ void CVelmaricAECtrl::OnFind() {
   if (m_dlgFind->DoModal() != kIdOk) return;  // text and last hit stay as they were
   m_nFindColumn = -1;
   m_nFindRow = 0;
-  m_bBusy = true;
-  Ui().SetSystemCursor(SystemCursor::Wait);
+  SetBusy(true);
   Search();
-  m_bBusy = false;
-  Ui().SetSystemCursor(SystemCursor::Arrow);
+  SetBusy(false);
 }
 
 void CVelmaricAECtrl::OnRepeatFind() { Search(); }

@@ -37,11 +37,7 @@ class SizingTest : public OperatorTest {
     }
     return xs;
   }
-  int16_t Width(int f) const {
-    const int16_t w[] = {m_ctrl.m_nField0Width, m_ctrl.m_nField1Width, m_ctrl.m_nField2Width,
-                         m_ctrl.m_nField3Width, m_ctrl.m_nField4Width, m_ctrl.m_nField5Width};
-    return w[f];
-  }
+  int16_t Width(int f) { return *m_ctrl.FieldWidthProperties()[static_cast<size_t>(f)]; }
 };
 
 TEST_F(SizingTest, TheSizingCursorCatchesABorderThreePixelsEitherSide) {

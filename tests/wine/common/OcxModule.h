@@ -65,3 +65,36 @@ inline HRESULT PutProp(IDispatch* d, const wchar_t* name, VARIANT value) {
   UINT argErr = 0;
   return d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &p, nullptr, nullptr, &argErr);
 }
+
+// A method without arguments, as a script calls it; `result` may be null.
+inline HRESULT CallMethod(IDispatch* d, const wchar_t* name, VARIANT* result) {
+  DISPID id;
+  LPOLESTR n = const_cast<LPOLESTR>(name);
+  HRESULT hr = d->GetIDsOfNames(IID_NULL, &n, 1, 0, &id);
+  if (FAILED(hr)) return hr;
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  return d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, result, nullptr, nullptr);
+}
+
+// Metrics of the control's stock font, measured on the font object the
+// control paints with: its rows are tmHeight + 4 high, its widths count in
+// tmAveCharWidth. False when the font cannot be had.
+inline bool ControlFontMetrics(IDispatch* d, TEXTMETRICW& tm) {
+  VARIANT v;
+  if (FAILED(GetProp(d, L"Font", &v))) return false;
+  IFont* font = nullptr;
+  HFONT hfont = nullptr;
+  bool ok = V_VT(&v) == VT_DISPATCH && V_DISPATCH(&v) &&
+            SUCCEEDED(V_DISPATCH(&v)->QueryInterface(IID_IFont, reinterpret_cast<void**>(&font))) &&
+            SUCCEEDED(font->get_hFont(&hfont));
+  if (ok) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, hfont);
+    ok = GetTextMetricsW(dc, &tm) != FALSE;
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+  }
+  if (font) font->Release();
+  VariantClear(&v);
+  return ok;
+}

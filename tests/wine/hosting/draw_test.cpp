@@ -71,23 +71,13 @@ TEST(DrawOcx, EmptyControlIsHeaderBandOverItsBackColor) {
   // The row height is the control font's text height + 4, measured here on
   // the same font object the control paints with.
   IDispatch* d = QueryAs<IDispatch>(unk, IID_IDispatch);
-  VARIANT v;
-  ASSERT_EQ(GetProp(d, L"Font", &v), S_OK);
-  IFont* font = QueryAs<IFont>(V_DISPATCH(&v), IID_IFont);
-  ASSERT_NE(font, nullptr);
-  HFONT hfont = nullptr;
-  ASSERT_EQ(font->get_hFont(&hfont), S_OK);
-  HGDIOBJ old = SelectObject(dib.Dc(), hfont);
   TEXTMETRICW tm = {};
-  GetTextMetricsW(dib.Dc(), &tm);
-  SelectObject(dib.Dc(), old);
+  ASSERT_TRUE(ControlFontMetrics(d, tm));
+  d->Release();
   const int rowHeight = tm.tmHeight + 4;
   ASSERT_GT(rowHeight, 4);
 
   ASSERT_EQ(DrawInto(unk, dib, RECTL{0, 0, w, h}), S_OK);
-  font->Release();
-  VariantClear(&v);
-  d->Release();
 
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
   const RECT header = Band(0, rowHeight, w);

@@ -59,15 +59,6 @@ class Sink : public IDispatch {
 using AtlAxWinInitFn = BOOL(WINAPI*)();
 using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 
-HRESULT Call(IDispatch* d, const wchar_t* name, VARIANT* result) {
-  DISPID id;
-  LPOLESTR n = const_cast<LPOLESTR>(name);
-  HRESULT hr = d->GetIDsOfNames(IID_NULL, &n, 1, 0, &id);
-  if (FAILED(hr)) return hr;
-  DISPPARAMS none = {nullptr, nullptr, 0, 0};
-  return d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, result, nullptr, nullptr);
-}
-
 void Pump(DWORD ms, const std::vector<Received>* until = nullptr, size_t count = 0) {
   DWORD end = GetTickCount() + ms;
   while (static_cast<LONG>(end - GetTickCount()) > 0) {
@@ -162,7 +153,7 @@ TEST_F(LiveEvents, ConnectDeliversNotificationsAsNewEvents) {
   VARIANT r;
   VariantInit(&r);
   DWORD t0 = GetTickCount();
-  ASSERT_EQ(Call(disp, L"ConnectOpc", &r), S_OK);
+  ASSERT_EQ(CallMethod(disp, L"ConnectOpc", &r), S_OK);
   EXPECT_GE(GetTickCount() - t0, 450u);  // at least one 500-ms poll
   ASSERT_EQ(V_VT(&r), VT_BOOL);
   EXPECT_EQ(V_BOOL(&r), VARIANT_TRUE);
@@ -196,10 +187,10 @@ TEST_F(LiveEvents, ConnectDeliversNotificationsAsNewEvents) {
 
   // Disconnect, then connect again and destroy the control while connected.
   t0 = GetTickCount();
-  ASSERT_EQ(Call(disp, L"DisconnectOpc", nullptr), S_OK);
+  ASSERT_EQ(CallMethod(disp, L"DisconnectOpc", nullptr), S_OK);
   printf("DisconnectOpc returned after %lu ms\n", GetTickCount() - t0);
   VariantInit(&r);
-  ASSERT_EQ(Call(disp, L"ConnectOpc", &r), S_OK);
+  ASSERT_EQ(CallMethod(disp, L"ConnectOpc", &r), S_OK);
   EXPECT_EQ(V_BOOL(&r), VARIANT_TRUE);
 
   cp->Unadvise(cookie);
@@ -224,7 +215,7 @@ TEST_F(LiveEvents, ConnectFailsWhenTheServerRefuses) {
   VARIANT r;
   VariantInit(&r);
   DWORD t0 = GetTickCount();
-  ASSERT_EQ(Call(disp, L"ConnectOpc", &r), S_OK);
+  ASSERT_EQ(CallMethod(disp, L"ConnectOpc", &r), S_OK);
   EXPECT_EQ(V_BOOL(&r), VARIANT_FALSE);
   EXPECT_GE(GetTickCount() - t0, 59000u);  // the wait does not end early on failure
   cp->Unadvise(cookie);

@@ -147,20 +147,8 @@ class Operator : public ::testing::Test {
 
   // Row height and average character width of the control's font.
   void MeasureFont() {
-    VARIANT v;
-    ASSERT_EQ(GetProp(m_disp, L"Font", &v), S_OK);
-    IFont* font = QueryAs<IFont>(V_DISPATCH(&v), IID_IFont);
-    ASSERT_NE(font, nullptr);
-    HFONT hfont = nullptr;
-    font->get_hFont(&hfont);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, hfont);
     TEXTMETRICW tm = {};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    font->Release();
-    VariantClear(&v);
+    ASSERT_TRUE(ControlFontMetrics(m_disp, tm));
     m_rowHeight = tm.tmHeight + 4;
     m_charWidth = tm.tmAveCharWidth;
     ASSERT_GT(m_charWidth, 0);
@@ -170,11 +158,7 @@ class Operator : public ::testing::Test {
   void ConnectAndWait() {
     VARIANT r;
     VariantInit(&r);
-    DISPID id;
-    LPOLESTR n = const_cast<LPOLESTR>(L"ConnectOpc");
-    ASSERT_EQ(m_disp->GetIDsOfNames(IID_NULL, &n, 1, 0, &id), S_OK);
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    ASSERT_EQ(m_disp->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, &r, nullptr, nullptr), S_OK);
+    ASSERT_EQ(CallMethod(m_disp, L"ConnectOpc", &r), S_OK);
     ASSERT_EQ(V_BOOL(&r), VARIANT_TRUE);
     WaitForRows();
   }

@@ -72,13 +72,9 @@ int main() {
   cp->Advise(counter, &cookie);
 
   DWORD t0 = GetTickCount();
-  DISPID id;
-  LPOLESTR name = const_cast<LPOLESTR>(L"ConnectOpc");
-  disp->GetIDsOfNames(IID_NULL, &name, 1, 0, &id);
-  DISPPARAMS none = {nullptr, nullptr, 0, 0};
   VARIANT result;
   VariantInit(&result);
-  disp->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr);
+  CallMethod(disp, L"ConnectOpc", &result);
   while (NewEvents(*counter) < static_cast<size_t>(kRows) && GetTickCount() - t0 < 300000) {
     PumpPending();
     Sleep(5);
@@ -93,19 +89,8 @@ int main() {
 
   // Client x of each column's middle with the default widths: Source is the
   // third column, Severity the sixth; found from the font's character width.
-  VARIANT fv;
-  GetProp(disp, L"Font", &fv);
-  IFont* font = QueryAs<IFont>(V_DISPATCH(&fv), IID_IFont);
-  HFONT hfont = nullptr;
-  font->get_hFont(&hfont);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, hfont);
   TEXTMETRICW tm = {};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  font->Release();
-  VariantClear(&fv);
+  ControlFontMetrics(disp, tm);
   const int cw = tm.tmAveCharWidth;
   struct Column {
     const char* name;

@@ -16,6 +16,18 @@ void DDX_Text(CDataExchange* pDX, int id, String& value) {
     pDX->m_dialog.SetItemText(id, value);
 }
 
+void DDX_Check(CDataExchange* pDX, int id, int32_t& value) {
+  pDX->m_idLastControl = id;
+  if (pDX->m_bSaveAndValidate)
+    value = pDX->m_dialog.IsChecked(id) ? 1 : 0;
+  else
+    pDX->m_dialog.SetCheck(id, value != 0);
+}
+
+void DDX_Control(CDataExchange* pDX, int id, CListBox& control) {
+  if (!control.IsAttached()) control.Attach(pDX->m_dialog.ListBox(id));
+}
+
 void DDV_MaxChars(CDataExchange* pDX, const String& value, int32_t maxChars) {
   if (!pDX->m_bSaveAndValidate) {
     if (pDX->m_idLastControl) pDX->m_dialog.LimitText(pDX->m_idLastControl, maxChars);
@@ -36,11 +48,13 @@ bool CDialog::Attach(DialogPort& port) {
   return OnInitDialog();
 }
 
-void CDialog::OnCommand(int id) {
-  if (id == kIdOk)
+void CDialog::OnCommand(int id, uint16_t code) {
+  if (code == kNotifyClicked && id == kIdOk)
     OnOK();
-  else if (id == kIdCancel)
+  else if (code == kNotifyClicked && id == kIdCancel)
     OnCancel();
+  else
+    OnControlCommand(id, code);
 }
 
 bool CDialog::OnInitDialog() {

@@ -4,7 +4,11 @@
 #pragma once
 #include <cstdint>
 
+#include "framework/ListBox.h"
 #include "framework/UiPort.h"
+
+// Control notifications (the code of WM_COMMAND), with their Win32 values.
+enum : uint16_t { kNotifyClicked = 0, kNotifySelChange = 1, kNotifyEditChange = 0x0300 };
 
 // The running dialog's window, as the dialog object sees it.
 class DialogPort {
@@ -15,6 +19,10 @@ class DialogPort {
   // An edit control's limit in characters (EM_LIMITTEXT).
   virtual void LimitText(int id, int32_t maxChars) = 0;
   virtual void SetFocusTo(int id) = 0;
+  virtual bool IsChecked(int id) = 0;
+  virtual void SetCheck(int id, bool checked) = 0;
+  // The list box with that id, or null; it lives as long as the dialog.
+  virtual ListBoxPort* ListBox(int id) = 0;
   // A warning box owned by the dialog.
   virtual void Alert(const String& text) = 0;
   virtual void EndDialog(intptr_t result) = 0;
@@ -38,6 +46,10 @@ class CDataExchange {
 };
 
 void DDX_Text(CDataExchange* pDX, int id, String& value);
+// A check box as a 32-bit boolean (nonzero is ticked).
+void DDX_Check(CDataExchange* pDX, int id, int32_t& value);
+// Attaches the wrapper to the dialog's list box, once.
+void DDX_Control(CDataExchange* pDX, int id, CListBox& control);
 // Loading sets the edit control's limit; saving refuses a longer text.
 void DDV_MaxChars(CDataExchange* pDX, const String& value, int32_t maxChars);
 
@@ -54,16 +66,19 @@ class CDialog {
   intptr_t DoModal();
 
   // Backend entry points: the dialog window exists (its port lives until
-  // Detach), a button was pressed.
+  // Detach), a control sent a command (a button click by default).
   bool Attach(DialogPort& port);
-  void OnCommand(int id);
-  void Detach() { m_pPort = nullptr; }
+  void OnCommand(int id, uint16_t code = kNotifyClicked);
+  virtual void Detach() { m_pPort = nullptr; }
 
  protected:
   virtual void DoDataExchange(CDataExchange*) {}
   virtual bool OnInitDialog();
   virtual void OnOK();
   virtual void OnCancel();
+  // Commands other than OK and Cancel: field changes, other buttons.
+  virtual void OnControlCommand(int /*id*/, uint16_t /*code*/) {}
+  DialogPort* Port() const { return m_pPort; }
   bool UpdateData(bool saveAndValidate);
   void EndDialog(intptr_t result);
 

@@ -65,9 +65,9 @@ class HeadlessUi::Menu : public MenuPort {
 
 void HeadlessUi::Dialog::Type(int id, const String& text) {
   auto limit = m_limit.find(id);
-  m_text[id] = (limit != m_limit.end() && text.size() > static_cast<size_t>(limit->second))
-                   ? text.substr(0, static_cast<size_t>(limit->second))
-                   : text;
+  SetItemText(id, (limit != m_limit.end() && text.size() > static_cast<size_t>(limit->second))
+                      ? text.substr(0, static_cast<size_t>(limit->second))
+                      : text);
 }
 
 std::unique_ptr<MenuPort> HeadlessUi::CreatePopupMenu() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/Dialog.h"
+#include "framework/headless/HeadlessListBox.h"
 #include "framework/UiPort.h"
 
 class HeadlessUi : public UiPort {
@@ -51,14 +52,22 @@ class HeadlessUi : public UiPort {
     uint32_t type;
   };
 
-  // A running dialog: the fields as the user sees them.
+  // A running dialog: the fields as the user sees them. Text set into a field
+  // notifies the dialog as an edit control does; a click on a check box
+  // toggles it and notifies.
   class Dialog : public DialogPort {
    public:
     Dialog(CDialog& dialog) : m_dialog(dialog) {}
     String GetItemText(int id) override { return m_text[id]; }
-    void SetItemText(int id, const String& text) override { m_text[id] = text; }
+    void SetItemText(int id, const String& text) override {
+      m_text[id] = text;
+      m_dialog.OnCommand(id, kNotifyEditChange);
+    }
     void LimitText(int id, int32_t maxChars) override { m_limit[id] = maxChars; }
     void SetFocusTo(int id) override { m_focus = id; }
+    bool IsChecked(int id) override { return m_checks[id]; }
+    void SetCheck(int id, bool checked) override { m_checks[id] = checked; }
+    ListBoxPort* ListBox(int id) override { return &m_lists[id]; }
     void Alert(const String& text) override { m_alerts.push_back(text); }
     void EndDialog(intptr_t result) override {
       m_bEnded = true;
@@ -67,10 +76,16 @@ class HeadlessUi : public UiPort {
     // Replaces the field's text as typing would: cut at the field's limit.
     void Type(int id, const String& text);
     void Press(int id) { m_dialog.OnCommand(id); }
+    void Click(int id) {
+      m_checks[id] = !m_checks[id];
+      m_dialog.OnCommand(id, kNotifyClicked);
+    }
 
     CDialog& m_dialog;
     std::map<int, String> m_text;
     std::map<int, int32_t> m_limit;
+    std::map<int, bool> m_checks;
+    std::map<int, HeadlessListBox> m_lists;
     std::vector<String> m_alerts;
     int m_focus = 0;
     bool m_bEnded = false;

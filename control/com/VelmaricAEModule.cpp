@@ -1,6 +1,6 @@
-// The module: CVelmaricAEApp, the control's class factory, and the four
-// exports. Registration writes the type library first, then every factory's
-// entries.
+// The module: CVelmaricAEApp, the control's class factory (the pages' are in
+// pages/com) and the four exports. Registration writes the type library
+// first, then every factory's entries.
 #include <windows.h>
 #include <olectl.h>
 

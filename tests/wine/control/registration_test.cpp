@@ -1,5 +1,6 @@
 // Self-registration through Wine's own regsvr32: entries, idempotence, removal.
 #include <gtest/gtest.h>
+#include <ocidl.h>
 
 #include "tests/wine/common/WineTestUtil.h"
 
@@ -12,6 +13,20 @@ const wchar_t* kLibKey = L"TypeLib\\{2E0AC21E-E845-4854-82C3-984BBBAE78C9}";
 DWORD Regsvr32(const wchar_t* flags) {
   return RunAndWait(std::wstring(L"regsvr32.exe ") + flags + L" \"" + OcxPath() + L"\"");
 }
+
+// The four pages: class id, type name, and the ProgID each factory holds but
+// never writes.
+struct Page {
+  const wchar_t* clsid;
+  const wchar_t* typeName;
+  const wchar_t* progId;
+};
+const Page kPages[] = {
+    {L"{32CCD6FC-F82C-463B-9FC2-45B9A92A8B29}", L"VelmaricAE Property Page", L"VELMARICAE.VelmaricAEPropPage.1"},
+    {L"{6E93ECE3-E790-4D8F-AE41-BA783B0A9788}", L"Column widths and positions", L"Velmaric AE.ColumnsPpg"},
+    {L"{5F3AD30F-3DC3-4D1A-AA7F-EC97EB1E0A87}", L"Severities / color map", L"Velmaric AE.SeverityPpg"},
+    {L"{0EA9C3B6-BDF8-415F-A246-D588ACB0DCC9}", L"Run-mode functions enablement", L"Velmaric AE.HidePpg"},
+};
 
 std::wstring Lower(std::wstring s) {
   for (auto& c : s) c = towlower(c);
@@ -36,6 +51,16 @@ void ExpectRegistered() {
   // The type library is registered with a plain path, not a \\?\ one.
   std::wstring tlb = RegValue(HKEY_CLASSES_ROOT, std::wstring(kLibKey) + L"\\1.0\\409\\win32");
   EXPECT_EQ(Lower(tlb), Lower(OcxPath()));
+
+  for (const Page& p : kPages) {
+    const std::wstring key = std::wstring(L"CLSID\\") + p.clsid;
+    EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, key), p.typeName);
+    EXPECT_EQ(Lower(RegValue(HKEY_CLASSES_ROOT, key + L"\\InprocServer32")), Lower(OcxPath()));
+    EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel"), L"<none>") << p.progId;
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\ProgID"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\Control"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, p.progId));
+  }
 }
 
 TEST(Registration, RegisterTwiceThenUnregister) {
@@ -48,6 +73,10 @@ TEST(Registration, RegisterTwiceThenUnregister) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kProgId));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kLibKey) + L"\\1.0"));
+  for (const Page& p : kPages) {
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + p.clsid)) << p.progId;
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, p.progId));
+  }
 
   // Later tests run against a registered module.
   ASSERT_EQ(Regsvr32(L"/s"), 0u);
@@ -66,6 +95,27 @@ TEST(Registration, UnregisterWithoutTypeLibReportsTypeLibFailure) {
   EXPECT_EQ(reg(), S_OK);
   ExpectRegistered();
   FreeLibrary(ocx);
+}
+
+// A frame creates each page on its own, by class id through the registry.
+TEST(Registration, EachPageIsCreatableByItsClassId) {
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  for (const Page& p : kPages) {
+    CLSID clsid;
+    ASSERT_EQ(CLSIDFromString(const_cast<LPOLESTR>(p.clsid), &clsid), S_OK);
+    IPropertyPage* page = nullptr;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
+                               reinterpret_cast<void**>(&page)),
+              S_OK)
+        << p.progId;
+    if (!page) continue;
+    PROPPAGEINFO info = {};
+    EXPECT_EQ(page->GetPageInfo(&info), S_OK);
+    CoTaskMemFree(info.pszTitle);
+    EXPECT_EQ(page->Release(), 0u);
+  }
+  CoUninitialize();
 }
 
 }  // namespace

@@ -21,7 +21,9 @@ TEST(ParseInteger, AcceptsSignedDecimalsWithSurroundingBlanksOnly) {
   for (const Case& c : cases) {
     const ParsedInteger p = ParseInteger(c.text);
     EXPECT_EQ(p.isInteger, c.isInteger) << std::string(c.text, c.text + String(c.text).size());
-    if (c.isInteger) EXPECT_EQ(p.value, c.value);
+    if (c.isInteger) {
+      EXPECT_EQ(p.value, c.value);
+    }
   }
   // A run of digits far beyond 64 bits is still an integer, and out of any 16-bit range.
   const ParsedInteger huge = ParseInteger(u"123456789012345678901234567890");

@@ -1,11 +1,19 @@
 // VelmaricAEView: a small resizable container window that hosts the control
 // through the system's ATL control host, connects at start and shows the
-// live list. Options:
-//   --seconds N      close after N seconds (default: run until closed)
-//   --screenshot F   before closing, save the window's picture as a BMP file
-//   --no-connect     do not call ConnectOpc
-// It prints the control's properties at start and, at the end, how many
-// NewEvent notifications it received.
+// live list. Control > Properties... shows the control's property pages in a
+// frame of our own. The control's properties are loaded from a settings file
+// at start and saved to it on exit. Options:
+//   --seconds N                close after N seconds (default: run until closed)
+//   --screenshot F             before closing, save the window's picture as a BMP file
+//   --no-connect               do not call ConnectOpc
+//   --settings F               the settings file
+//                              (default: %APPDATA%\Velmaric AE\VelmaricAEView.settings)
+//   --open-properties          open the property frame at start
+//   --properties-page N        the frame opens on tab N (0: the first)
+//   --screenshot-properties F  open the frame, save its picture as a BMP file, close it
+// It prints the control's properties at start (after the settings are
+// loaded) and, at the end, how many NewEvent notifications it received.
+// Exit codes: 0, 1 bad option, 2 no ATL, 3 no control, 4 settings not saved.
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
@@ -15,6 +23,10 @@
 #include <cstdio>
 #include <string>
 
+#include "viewer/PropertyFrame.h"
+#include "viewer/ViewerSettings.h"
+#include "viewer/WindowBitmap.h"
+
 namespace {
 
 const IID kDiidEvents = {0x72ABBB7C, 0x4504, 0x48F7, {0xA6, 0xBC, 0x71, 0x2B, 0x0B, 0x47, 0x2B, 0xDE}};
@@ -23,8 +35,25 @@ const wchar_t kProgId[] = L"VELMARICAE.VelmaricAECtrl.1";
 using AtlAxWinInitFn = BOOL(WINAPI*)();
 using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 
+enum : UINT { kCmdProperties = 101, kCmdExit = 102 };
+constexpr UINT_PTR kCloseTimer = 1;
+
+struct Options {
+  int seconds = 0;
+  std::wstring screenshot;
+  bool connect = true;
+  std::wstring settings;
+  bool openProperties = false;
+  int propertiesPage = 0;
+  std::wstring propertiesScreenshot;
+};
+
+Options g_opt;
 LONG g_events = 0;
 HWND g_host = nullptr;
+IUnknown* g_control = nullptr;
+int g_exitCode = 0;
+bool g_closeAfterProperties = false;
 
 // Counts NewEvent (member 1) and prints the first few.
 class EventSink : public IDispatch {
@@ -93,42 +122,34 @@ void PrintProperties(IDispatch* d) {
   fflush(stdout);
 }
 
-bool SaveWindowBitmap(HWND hwnd, const std::wstring& file) {
-  RECT r;
-  GetClientRect(hwnd, &r);
-  int w = r.right, h = r.bottom;
-  if (w <= 0 || h <= 0) return false;
-  HDC wdc = GetDC(hwnd);
-  HDC mem = CreateCompatibleDC(wdc);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  // The control is a child window: its pixels are in the host's window DC.
-  BitBlt(mem, 0, 0, w, h, wdc, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  bool ok = false;
-  HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) {
-    BITMAPFILEHEADER fh = {};
-    DWORD size = static_cast<DWORD>(w) * h * 4;
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + size;
-    DWORD n;
-    ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
-         WriteFile(f, bits, size, &n, nullptr);
-    CloseHandle(f);
+void OpenProperties() {
+  PropertyFrameOptions options;
+  options.firstPage = g_opt.propertiesPage;
+  if (!g_opt.propertiesScreenshot.empty()) {
+    options.onShown = [](HWND frame) {
+      bool saved = SaveWindowBitmap(frame, g_opt.propertiesScreenshot, true);
+      wprintf(L"properties screenshot %ls: %ls\n", g_opt.propertiesScreenshot.c_str(), saved ? L"saved" : L"failed");
+      fflush(stdout);
+      CancelPropertyFrame();
+    };
   }
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(hwnd, wdc);
-  return ok;
+  HWND frame = GetParent(g_host);
+  HRESULT hr = ShowPropertyFrame(frame, L"Velmaric AE Properties", g_control, options);
+  if (g_closeAfterProperties) PostMessageW(frame, WM_CLOSE, 0, 0);
+  if (FAILED(hr)) {
+    fwprintf(stderr, L"VelmaricAEView: the control's property pages cannot be shown here (0x%08lX)\n",
+             static_cast<unsigned long>(hr));
+    fflush(stderr);
+  }
+}
+
+void SaveSettings() {
+  std::wstring message;
+  if (!SaveSettingsFile(g_control, g_opt.settings, message)) g_exitCode = 4;
+  if (!message.empty()) {
+    fwprintf(stderr, L"VelmaricAEView: %ls\n", message.c_str());
+    fflush(stderr);
+  }
 }
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -136,26 +157,58 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_SIZE:
       if (g_host) MoveWindow(g_host, 0, 0, LOWORD(l), HIWORD(l), TRUE);
       return 0;
+    case WM_COMMAND:
+      if (LOWORD(w) == kCmdProperties && g_control) OpenProperties();
+      else if (LOWORD(w) == kCmdExit) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_TIMER:
+      if (w != kCloseTimer) break;
+      KillTimer(hwnd, kCloseTimer);
+      if (!g_opt.screenshot.empty())
+        wprintf(L"screenshot %ls: %ls\n", g_opt.screenshot.c_str(),
+                SaveWindowBitmap(hwnd, g_opt.screenshot) ? L"saved" : L"failed");
+      PostMessageW(hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_CLOSE:
+      // An open property frame closes first, as Cancel; then this window.
+      if (CancelPropertyFrame()) g_closeAfterProperties = true;
+      else DestroyWindow(hwnd);
+      return 0;
     case WM_DESTROY:
+      // The control is still there: its children go after this window.
+      if (g_control) SaveSettings();
       PostQuitMessage(0);
       return 0;
   }
   return DefWindowProcW(hwnd, msg, w, l);
 }
 
+bool ParseOptions(int argc, wchar_t** argv) {
+  for (int k = 1; k < argc; ++k) {
+    std::wstring a = argv[k];
+    bool more = k + 1 < argc;
+    if (a == L"--seconds" && more) g_opt.seconds = _wtoi(argv[++k]);
+    else if (a == L"--screenshot" && more) g_opt.screenshot = argv[++k];
+    else if (a == L"--no-connect") g_opt.connect = false;
+    else if (a == L"--settings" && more) g_opt.settings = argv[++k];
+    else if (a == L"--open-properties") g_opt.openProperties = true;
+    else if (a == L"--properties-page" && more) g_opt.propertiesPage = _wtoi(argv[++k]);
+    else if (a == L"--screenshot-properties" && more) g_opt.propertiesScreenshot = argv[++k];
+    else {
+      fwprintf(stderr,
+               L"usage: VelmaricAEView [--seconds N] [--screenshot FILE] [--no-connect] [--settings FILE]\n"
+               L"                      [--open-properties] [--properties-page N] [--screenshot-properties FILE]\n");
+      return false;
+    }
+  }
+  if (g_opt.settings.empty()) g_opt.settings = DefaultSettingsPath();
+  return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  int seconds = 0;
-  std::wstring screenshot;
-  bool connect = true;
-  for (int k = 1; k < argc; ++k) {
-    std::wstring a = argv[k];
-    if (a == L"--seconds" && k + 1 < argc) seconds = _wtoi(argv[++k]);
-    else if (a == L"--screenshot" && k + 1 < argc) screenshot = argv[++k];
-    else if (a == L"--no-connect") connect = false;
-  }
-
+  if (!ParseOptions(argc, argv)) return 1;
   OleInitialize(nullptr);
   HMODULE atl = LoadLibraryW(L"atl.dll");
   auto init = atl ? reinterpret_cast<AtlAxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit"))) : nullptr;
@@ -171,8 +224,14 @@ int wmain(int argc, wchar_t** argv) {
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.lpszClassName = L"VelmaricAEViewFrame";
   RegisterClassW(&wc);
+  HMENU commands = CreatePopupMenu();
+  AppendMenuW(commands, MF_STRING, kCmdProperties, L"Properties...");
+  AppendMenuW(commands, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(commands, MF_STRING, kCmdExit, L"E&xit");
+  HMENU bar = CreateMenu();
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(commands), L"&Control");
   HWND frame = CreateWindowExW(0, wc.lpszClassName, L"Velmaric AE - alarms and events", WS_OVERLAPPEDWINDOW,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 1000, 600, nullptr, nullptr, wc.hInstance, nullptr);
+                               CW_USEDEFAULT, CW_USEDEFAULT, 1000, 600, nullptr, bar, wc.hInstance, nullptr);
   RECT rc;
   GetClientRect(frame, &rc);
   g_host = CreateWindowExW(0, L"AtlAxWin", kProgId, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, rc.right,
@@ -180,13 +239,21 @@ int wmain(int argc, wchar_t** argv) {
   IUnknown* unk = nullptr;
   if (!g_host || FAILED(getControl(g_host, &unk)) || !unk) {
     fwprintf(stderr, L"VelmaricAEView: the control %ls could not be created (is it registered?)\n", kProgId);
+    DestroyWindow(frame);
     return 3;
   }
+  // The settings apply to the running control, as a container's saved form does.
+  std::wstring problem;
+  LoadSettingsFile(unk, g_opt.settings, problem);
+  if (!problem.empty()) fwprintf(stderr, L"VelmaricAEView: %ls\n", problem.c_str());
+  fflush(stderr);
+  g_control = unk;
   ShowWindow(frame, SW_SHOW);
   UpdateWindow(frame);
 
   IDispatch* disp = nullptr;
   unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&disp));
+  wprintf(L"Settings file: %ls\n", g_opt.settings.c_str());
   wprintf(L"Velmaric AE control hosted; properties:\n");
   if (disp) PrintProperties(disp);
 
@@ -198,7 +265,7 @@ int wmain(int argc, wchar_t** argv) {
     cpc->Release();
   }
 
-  if (connect && disp) {
+  if (g_opt.connect && disp) {
     DISPID id;
     LPOLESTR name = const_cast<LPOLESTR>(L"ConnectOpc");
     VARIANT r;
@@ -210,15 +277,12 @@ int wmain(int argc, wchar_t** argv) {
     fflush(stdout);
   }
 
-  if (seconds > 0) SetTimer(nullptr, 0, seconds * 1000, nullptr);
+  // A window timer, so that it also fires while the property frame's loop runs.
+  if (g_opt.seconds > 0) SetTimer(frame, kCloseTimer, g_opt.seconds * 1000, nullptr);
+  if (g_opt.openProperties || !g_opt.propertiesScreenshot.empty())
+    PostMessageW(frame, WM_COMMAND, kCmdProperties, 0);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
-      if (!screenshot.empty())
-        wprintf(L"screenshot %ls: %ls\n", screenshot.c_str(), SaveWindowBitmap(frame, screenshot) ? L"saved" : L"failed");
-      DestroyWindow(frame);
-      continue;
-    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -227,8 +291,10 @@ int wmain(int argc, wchar_t** argv) {
     cp->Release();
   }
   if (disp) disp->Release();
+  g_control = nullptr;
   unk->Release();
   wprintf(L"NewEvent notifications received: %ld\n", g_events);
+  fflush(stdout);
   OleUninitialize();
-  return 0;
+  return g_exitCode;
 }

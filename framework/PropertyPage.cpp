@@ -62,12 +62,11 @@ bool COlePropertyPage::OnInitDialog() {
   return true;
 }
 
-bool COlePropertyPage::Load() {
+void COlePropertyPage::Load() {
   m_bLoading = true;
-  const bool ok = UpdateData(false);
+  UpdateData(false);
   m_bLoading = false;
   m_bDirty = false;
-  return ok;
 }
 
 bool COlePropertyPage::Apply() {

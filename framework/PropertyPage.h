@@ -31,7 +31,8 @@ class PageSitePort {
   virtual void OnStatusChange(uint32_t flags) = 0;
 };
 
-enum : uint32_t { kPageStatusDirty = 0x01, kPageStatusValidate = 0x02, kPageStatusClean = 0x04 };
+// The page-status flag a page sends when the user first changes a field.
+enum : uint32_t { kPageStatusDirty = 0x01 };
 
 enum class FieldKind : uint8_t { Int16, Text, Check };
 
@@ -126,7 +127,7 @@ class COlePropertyPage : public CDialog {
     int16_t min, max;
   };
   void Exchange(CDataExchange* pDX, const std::vector<Binding>& bindings);
-  bool Load();
+  void Load();
 
   uint32_t m_nCaptionId;
   PageObjectsPort* m_pObjects = nullptr;

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/win32/ComObject.h"
+
 namespace {
 
 constexpr UINT kShownMessage = WM_APP + 1;
@@ -16,27 +18,11 @@ class PropertyFrame;
 
 // One per page: the page's way back to the frame. It outlives the frame if a
 // page keeps it too long, so the frame detaches it on close.
-class PageSite final : public IPropertyPageSite {
+class PageSite final : public ComObject<IPropertyPageSite> {
  public:
   explicit PageSite(PropertyFrame* frame) : m_frame(frame) {}
   void Detach() { m_frame = nullptr; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyPageSite)) {
-      *ppv = static_cast<IPropertyPageSite*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
   STDMETHODIMP OnStatusChange(DWORD flags) override;
   STDMETHODIMP GetLocaleID(LCID* lcid) override {
     if (!lcid) return E_POINTER;
@@ -50,7 +36,6 @@ class PageSite final : public IPropertyPageSite {
   STDMETHODIMP TranslateAccelerator(MSG*) override { return S_FALSE; }
 
  private:
-  LONG m_refs = 1;
   PropertyFrame* m_frame;
 };
 

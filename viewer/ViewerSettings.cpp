@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "framework/win32/ComObject.h"
+
 namespace {
 
 constexpr size_t kMaxFileSize = 1u << 20;  // far above any property set of ours
@@ -225,14 +227,7 @@ bool ParseFont(const std::wstring& text, VARIANT* out) {
 class BagBase : public IPropertyBag {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag)) {
-      *ppv = static_cast<IPropertyBag*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaces<IPropertyBag>(this, riid, ppv);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
   STDMETHODIMP_(ULONG) Release() override { return --m_refs; }

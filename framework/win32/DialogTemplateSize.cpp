@@ -1,89 +1,67 @@
 #include "framework/win32/DialogTemplateSize.h"
 
+#include "framework/ByteStream.h"
 #include "framework/win32/ComModule.h"
 
 namespace {
 
-// Reads a template in either form (DIALOG or DIALOGEX) up to its font.
-class TemplateReader {
- public:
-  TemplateReader(const BYTE* data, DWORD size) : m_p(data), m_end(data + size) {}
-  bool Word(WORD& w) {
-    if (m_end - m_p < 2) return false;
-    w = static_cast<WORD>(m_p[0] | (m_p[1] << 8));
-    m_p += 2;
-    return true;
-  }
-  bool Dword(DWORD& d) {
-    WORD lo, hi;
-    if (!Word(lo) || !Word(hi)) return false;
-    d = lo | (static_cast<DWORD>(hi) << 16);
-    return true;
-  }
-  bool Skip(size_t n) {
-    if (static_cast<size_t>(m_end - m_p) < n) return false;
-    m_p += n;
-    return true;
-  }
-  // A string or an ordinal (0xFFFF and one word), or nothing (0).
-  bool SkipNameOrOrdinal() {
-    WORD w;
-    if (!Word(w)) return false;
-    if (w == 0xFFFF) return Word(w);
-    while (w != 0)
-      if (!Word(w)) return false;
-    return true;
-  }
-  bool String(wchar_t* out, size_t cap) {
-    size_t n = 0;
-    for (WORD w;;) {
-      if (!Word(w)) return false;
-      if (n + 1 < cap) out[n++] = static_cast<wchar_t>(w);
-      if (w == 0) break;
-    }
-    out[cap - 1] = 0;
-    return true;
-  }
+// A string or an ordinal (0xFFFF and one word), or nothing (0).
+bool SkipNameOrOrdinal(ByteReader& r) {
+  uint16_t w;
+  if (!r.U16(w)) return false;
+  if (w == 0xFFFF) return r.U16(w);
+  while (w != 0)
+    if (!r.U16(w)) return false;
+  return true;
+}
 
- private:
-  const BYTE* m_p;
-  const BYTE* m_end;
-};
+// A zero-terminated string, cut to fit `out`.
+bool ReadString(ByteReader& r, wchar_t* out, size_t cap) {
+  size_t n = 0;
+  for (uint16_t w;;) {
+    if (!r.U16(w)) return false;
+    if (n + 1 < cap) out[n++] = static_cast<wchar_t>(w);
+    if (w == 0) break;
+  }
+  out[cap - 1] = 0;
+  return true;
+}
 
 struct TemplateHead {
   short cx = 0, cy = 0;
   bool hasFont = false;
-  WORD pointSize = 0, weight = FW_NORMAL;
+  uint16_t pointSize = 0, weight = FW_NORMAL;
   BYTE italic = 0, charset = DEFAULT_CHARSET;
   wchar_t face[LF_FACESIZE] = {};
 };
 
+// Reads a template in either form (DIALOG or DIALOGEX) up to its font.
 bool ReadHead(const BYTE* data, DWORD size, TemplateHead& head) {
-  TemplateReader r(data, size);
-  WORD version, signature, items, x, y, cx, cy;
-  DWORD style, exStyle, helpId;
-  if (!r.Word(version) || !r.Word(signature)) return false;
+  ByteReader r(data, size);
+  uint16_t version, signature, items, x, y, cx, cy;
+  uint32_t style, exStyle, helpId;
+  if (!r.U16(version) || !r.U16(signature)) return false;
   const bool extended = version == 1 && signature == 0xFFFF;
   if (extended) {
-    if (!r.Dword(helpId) || !r.Dword(exStyle) || !r.Dword(style)) return false;
+    if (!r.U32(helpId) || !r.U32(exStyle) || !r.U32(style)) return false;
   } else {
-    style = version | (static_cast<DWORD>(signature) << 16);
-    if (!r.Dword(exStyle)) return false;
+    style = version | (static_cast<uint32_t>(signature) << 16);
+    if (!r.U32(exStyle)) return false;
   }
-  if (!r.Word(items) || !r.Word(x) || !r.Word(y) || !r.Word(cx) || !r.Word(cy)) return false;
+  if (!r.U16(items) || !r.U16(x) || !r.U16(y) || !r.U16(cx) || !r.U16(cy)) return false;
   head.cx = static_cast<short>(cx);
   head.cy = static_cast<short>(cy);
-  if (!r.SkipNameOrOrdinal() || !r.SkipNameOrOrdinal() || !r.SkipNameOrOrdinal()) return false;
+  if (!SkipNameOrOrdinal(r) || !SkipNameOrOrdinal(r) || !SkipNameOrOrdinal(r)) return false;
   head.hasFont = (style & DS_SETFONT) != 0;
   if (!head.hasFont) return true;
-  if (!r.Word(head.pointSize)) return false;
+  if (!r.U16(head.pointSize)) return false;
   if (extended) {
-    WORD italicCharset;
-    if (!r.Word(head.weight) || !r.Word(italicCharset)) return false;
+    uint16_t italicCharset;
+    if (!r.U16(head.weight) || !r.U16(italicCharset)) return false;
     head.italic = LOBYTE(italicCharset);
     head.charset = HIBYTE(italicCharset);
   }
-  return r.String(head.face, LF_FACESIZE);
+  return ReadString(r, head.face, LF_FACESIZE);
 }
 
 // The dialog base units of a font: average width of the alphabet (rounded)

@@ -30,7 +30,6 @@ class DialogWindow : public DialogPort {
   void EndDialog(intptr_t result) override;
 
   HWND Handle() const { return m_hwnd; }
-  CDialog& Dialog() const { return m_dialog; }
 
  private:
   CDialog& m_dialog;

@@ -12,6 +12,8 @@
 
 namespace {
 
+static_assert(static_cast<DWORD>(kPageStatusDirty) == static_cast<DWORD>(PROPPAGESTATUS_DIRTY), "the page passes its flags to the site as they are");
+
 // The objects by property name, through IDispatch, as a script reaches them.
 class DispatchObjects : public PageObjectsPort {
  public:
@@ -89,34 +91,26 @@ class SiteAdapter : public PageSitePort {
   IPropertyPageSite* m_site = nullptr;
 };
 
-class PropertyPageObject : public IPropertyPage2 {
+// A page answers IPropertyPage as well, the base its IPropertyPage2 extends.
+class PropertyPageObject : public ComObject<IPropertyPage2> {
  public:
   explicit PropertyPageObject(std::unique_ptr<COlePropertyPage> page)
       : m_page(std::move(page)), m_window(*m_page) {
     com_module::ObjectCreated();
     m_page->SetPageSite(&m_site);
   }
-  PropertyPageObject(const PropertyPageObject&) = delete;
-  PropertyPageObject& operator=(const PropertyPageObject&) = delete;
-  virtual ~PropertyPageObject() {
+  ~PropertyPageObject() override {
     if (m_window.Handle()) DestroyWindow(m_window.Handle());
     m_page->SetObjects(nullptr);
     m_page->SetPageSite(nullptr);
     com_module::ObjectDestroyed();
   }
 
-  // IUnknown
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     static const ComMapEntry<PropertyPageObject> map[] = {
         {&IID_IPropertyPage2, ComCast<PropertyPageObject, IPropertyPage2>},
         {&IID_IPropertyPage, ComCast<PropertyPageObject, IPropertyPage>}};
     return QueryMap(this, map, riid, ppv);
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0) delete this;
-    return n;
   }
 
   // IPropertyPage
@@ -221,7 +215,6 @@ class PropertyPageObject : public IPropertyPage2 {
   }
 
  private:
-  LONG m_refs = 1;
   std::unique_ptr<COlePropertyPage> m_page;
   DialogWindow m_window;
   DispatchObjects m_objects;

@@ -101,9 +101,22 @@ class CVelmaricAECtrl : public COleControl {
   void StartSession();
   void StopSession();
   void DrainQueue();
+  void ConvertTaken(OpcAESession& session);
+  void ScheduleNextDrain(bool recordsLeft);
   void AddEventRow(const String& timestamp, const String& source, const String& message,
                    const String& category, const String& severity);
   void CheckWatchdog();
+  // The vertical scroll bar as the rows added so far would have left it;
+  // a drain shows it once, at its end, instead of after every row.
+  struct ScrollBatch {
+    int32_t min = 0;
+    int32_t max = 0;
+    bool added = false;  // the range was set
+    bool moved = false;  // the view followed a new row
+  };
+  ScrollBatch BeginScrollBatch();
+  void FollowNewRow(ScrollBatch& batch);
+  void EndScrollBatch(const ScrollBatch& batch);
 
   // The NewEvent event (event 1).
   void FireNewEvent(double date, const String& source, const String& message,
@@ -161,6 +174,8 @@ class CVelmaricAECtrl : public COleControl {
   uint32_t m_dwWatchdogTick = 0;
   bool m_bWatchdogFired = false;
   bool m_bDraining = false;  // a NewEvent handler that pumps messages must not re-enter the drain
+  bool m_bCatchingUp = false;  // records were left over: the timer runs at its short period
+  ScrollBatch* m_pScrollBatch = nullptr;  // set while a drain adds rows
 
   // ---- View state. Zero until the first paint: no layout, no visible rows.
   int32_t m_nCharWidth = 0;

@@ -50,4 +50,10 @@ class AELibraryLoader {
   // loaded; the session then makes no library calls and every connect fails.
   // The library is released on the same thread when the worker ends.
   virtual std::unique_ptr<AELibrary> Load() = 0;
+
+  // A session's intake figures, given when its control is destroyed: the
+  // longest time a library thread waited for the queue lock, and how many
+  // notifications were dropped undelivered. win32 writes them to the file
+  // named by VELMARIC_INTAKE_STATS, if any; for measurements only.
+  virtual void ReportIntake(uint32_t /*longestQueueWaitUs*/, uint64_t /*discarded*/) {}
 };

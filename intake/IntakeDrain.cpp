@@ -10,6 +10,12 @@
 namespace {
 constexpr uint32_t kDrainTimer = 1;
 constexpr uint32_t kDrainPeriodMs = 500;
+// While a flood leaves records over, the timer comes back this soon. A timer
+// message is only made when no input or paint is waiting, so the container
+// keeps running between the shares.
+constexpr uint32_t kCatchUpPeriodMs = 10;
+// One tick's share of the work: longer would freeze the container's screen.
+constexpr uint32_t kTickBudgetMs = 100;
 constexpr std::chrono::milliseconds kLockWait(20);
 }  // namespace
 
@@ -17,6 +23,7 @@ int CVelmaricAECtrl::OnCreate() {
   if (COleControl::OnCreate() == -1) return -1;
   m_bBusy = false;
   m_bSizing = false;
+  m_bCatchingUp = false;
   Window().SetTimer(kDrainTimer, kDrainPeriodMs);
   return 0;
 }
@@ -24,6 +31,7 @@ int CVelmaricAECtrl::OnCreate() {
 void CVelmaricAECtrl::OnDestroy() {
   COleControl::OnDestroy();
   Window().KillTimer(kDrainTimer);
+  m_bCatchingUp = false;
 }
 
 void CVelmaricAECtrl::OnTimer(uint32_t id) {
@@ -41,31 +49,18 @@ void CVelmaricAECtrl::DrainQueue() {
   // drain; the recursive locks would let that nested tick in.
   if (m_bDraining || !m_pSession) return;
   m_bDraining = true;
-  OpcAESession& session = *m_pSession;
-  const bool haveQueue = TryLockFor(session, kLockWait);
-  if (haveQueue) {
+  // The session may go away under a handler that destroys the control's
+  // window and lets the container release it; ours keeps it alive.
+  const std::shared_ptr<OpcAESession> keep = m_pSession;
+  OpcAESession& session = *keep;
+  const bool handedOver = TryLockFor(session, kLockWait);
+  if (handedOver) {
+    OpcAESession::Queue stale = session.TakeQueue();
+    session.unlock();
+  }
+  if (handedOver) {
     if (TryLockFor(m_mtxStore, kLockWait)) {
-      TimePort* time = m_platform.time;
-      while (!session.m_arrQueue.empty()) {
-        m_dwWatchdogTimeout = static_cast<uint32_t>(static_cast<int32_t>(m_nWatchdogTimeout) * 1000);
-        m_dwWatchdogTick = m_platform.clock->GetTickCount();
-        m_bWatchdogFired = false;
-
-        const OpcAEMessage& r = *session.m_arrQueue.front();
-        const uint32_t c = r.category;
-        const bool hidden = c == m_nHiddenCategory ||
-                            (m_bSuppressAcknEvents && (c & m_nCategoryMask) == m_nAcknCategory) ||
-                            (m_bSuppressResetEvents && (c & m_nCategoryMask) == m_nResetCategory);
-        String category;
-        if (!hidden) {
-          session.GetCategoryName(r, category);
-          AddEventRow(TimestampText(time, r.time, m_bLocalizeTimestamps != 0), r.source, r.message,
-                      category, SeverityText(r.severity));
-        }
-        FireNewEvent(NewEventDate(time, r.time), r.source, r.message, category,
-                     static_cast<int16_t>(r.severity & 0xFFFF));
-        session.m_arrQueue.pop_front();
-      }
+      ConvertTaken(session);
       CheckWatchdog();
       m_mtxStore.unlock();
     } else {
@@ -73,6 +68,47 @@ void CVelmaricAECtrl::DrainQueue() {
     }
   }
   if (!m_bSizing) Window().Invalidate(true);
-  if (haveQueue) session.unlock();
+  ScheduleNextDrain(!session.m_arrTaken.empty());
   m_bDraining = false;
+}
+
+void CVelmaricAECtrl::ConvertTaken(OpcAESession& session) {
+  TimePort* time = m_platform.time;
+  Clock& clock = *m_platform.clock;
+  const uint32_t start = clock.GetTickCount();
+  // The scroll bar and the view are brought to their final state once for
+  // the whole share: per row, a visible window's scroll bar costs
+  // milliseconds.
+  ScrollBatch scroll = BeginScrollBatch();
+  m_pScrollBatch = &scroll;
+  OpcAESession::Queue& taken = session.m_arrTaken;
+  while (!taken.empty() && clock.GetTickCount() - start < kTickBudgetMs) {
+    m_dwWatchdogTimeout = static_cast<uint32_t>(static_cast<int32_t>(m_nWatchdogTimeout) * 1000);
+    m_dwWatchdogTick = clock.GetTickCount();
+    m_bWatchdogFired = false;
+
+    const std::unique_ptr<OpcAEMessage> record = std::move(taken.front());
+    taken.pop_front();
+    const OpcAEMessage& r = *record;
+    const uint32_t c = r.category;
+    const bool hidden = c == m_nHiddenCategory ||
+                        (m_bSuppressAcknEvents && (c & m_nCategoryMask) == m_nAcknCategory) ||
+                        (m_bSuppressResetEvents && (c & m_nCategoryMask) == m_nResetCategory);
+    String category;
+    if (!hidden) {
+      session.GetCategoryName(r, category);
+      AddEventRow(TimestampText(time, r.time, m_bLocalizeTimestamps != 0), r.source, r.message, category,
+                  SeverityText(r.severity));
+    }
+    FireNewEvent(NewEventDate(time, r.time), r.source, r.message, category,
+                 static_cast<int16_t>(r.severity & 0xFFFF));
+  }
+  m_pScrollBatch = nullptr;
+  EndScrollBatch(scroll);
+}
+
+void CVelmaricAECtrl::ScheduleNextDrain(bool recordsLeft) {
+  if (recordsLeft == m_bCatchingUp || !Window().IsWindow()) return;
+  m_bCatchingUp = recordsLeft;
+  Window().SetTimer(kDrainTimer, recordsLeft ? kCatchUpPeriodMs : kDrainPeriodMs);
 }

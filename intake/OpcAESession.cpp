@@ -1,5 +1,8 @@
 #include "intake/OpcAESession.h"
 
+#include <algorithm>
+#include <chrono>
+
 OpcAESession::OpcAESession(Clock& clock, AELibraryLoader* loader)
     : m_clock(clock), m_pLoader(loader) {}
 
@@ -70,6 +73,7 @@ void OpcAESession::LoadEventCategories(AELibrary& library) {
   library.QueryEventCategories(m_hConnection, 1, &count, &ids, &names);
   if (!ids || !names) count = 0;
   std::lock_guard<OpcAESession> lock(*this);
+  std::lock_guard<std::mutex> table(m_mtxCategories);
   m_arrCategoryId.assign(ids, ids + count);
   m_arrCategoryName.clear();
   m_arrCategoryName.reserve(count);
@@ -82,8 +86,44 @@ void OpcAESession::CloseConnection(AELibrary* library) {
   std::lock_guard<OpcAESession> lock(*this);
   m_nDiscarded += m_arrQueue.size();
   m_arrQueue.clear();
+  ++m_nClosings;
   // Only the disconnect is answered: a stop or a newer connect stays.
   Report(DisconnectRequested, Idle);
+}
+
+void OpcAESession::Append(Queue& batch) {
+  const auto asked = std::chrono::steady_clock::now();
+  std::lock_guard<OpcAESession> lock(*this);
+  const auto waited = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - asked);
+  const uint32_t us = static_cast<uint32_t>(std::min<int64_t>(waited.count(), UINT32_MAX));
+  uint32_t longest = m_nLongestQueueWaitUs.load(std::memory_order_relaxed);
+  while (us > longest && !m_nLongestQueueWaitUs.compare_exchange_weak(longest, us, std::memory_order_relaxed)) {
+  }
+  if (m_arrQueue.empty()) {
+    m_arrQueue.swap(batch);
+    return;
+  }
+  for (std::unique_ptr<OpcAEMessage>& m : batch) m_arrQueue.push_back(std::move(m));
+  batch.clear();
+}
+
+OpcAESession::Queue OpcAESession::TakeQueue() {
+  Queue stale;
+  if (m_nClosings != m_nTakenAt) {
+    m_nDiscarded += m_arrTaken.size();
+    stale.swap(m_arrTaken);
+    m_nTakenAt = m_nClosings;
+  }
+  // Only into an empty hand-over: a swap, whatever the queue's length. What
+  // is left from the last tick is older and goes first.
+  if (m_arrTaken.empty()) m_arrTaken.swap(m_arrQueue);
+  return stale;
+}
+
+void OpcAESession::DropTaken() {
+  std::lock_guard<OpcAESession> lock(*this);
+  m_nDiscarded += m_arrTaken.size();
+  m_arrTaken.clear();
 }
 
 bool OpcAESession::Stop() {
@@ -126,6 +166,7 @@ bool OpcAESession::RequestDisconnect() {
 
 void OpcAESession::GetCategoryName(const OpcAEMessage& record, String& name) const {
   name.clear();
+  std::lock_guard<std::mutex> table(m_mtxCategories);
   for (size_t i = 0; i < m_arrCategoryId.size() && i < m_arrCategoryName.size(); ++i) {
     if (m_arrCategoryId[i] == record.category) {
       name = m_arrCategoryName[i];

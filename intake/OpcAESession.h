@@ -49,15 +49,38 @@ class OpcAESession : public std::recursive_timed_mutex {
   void GetCategoryName(const OpcAEMessage& record, String& name) const;
   uintptr_t ClientHandle() { return reinterpret_cast<uintptr_t>(this); }
 
-  std::deque<std::unique_ptr<OpcAEMessage>> m_arrQueue;  // guarded by *this
+  using Queue = std::deque<std::unique_ptr<OpcAEMessage>>;
+  Queue m_arrQueue;  // guarded by *this
   std::thread m_hThread;
   uintptr_t m_hConnection = 0;  // worker thread only
   std::atomic<int32_t> m_nState{Idle};
-  std::vector<uint32_t> m_arrCategoryId;  // written by the worker under *this
+  // Written by the worker under *this and m_mtxCategories; the drain reads it
+  // under m_mtxCategories alone, since it converts without the queue lock.
+  std::vector<uint32_t> m_arrCategoryId;
   std::vector<String> m_arrCategoryName;
+  mutable std::mutex m_mtxCategories;
   std::atomic<bool> m_bRefresh{false};
-  // Records thrown away undelivered by CloseConnection, under *this.
+  // Records thrown away undelivered (closed connection, stopped control), under *this.
   uint64_t m_nDiscarded = 0;
+
+  // The window thread's side of the queue. TakeQueue (holding *this) swaps the
+  // whole queue out in constant time, so the library's thread never waits
+  // while records are converted; the drain then works through m_arrTaken
+  // without the queue lock, a bounded share per tick.
+  // Appends a batch of copied records at the end of the queue, under the
+  // queue lock; leaves `batch` empty.
+  void Append(Queue& batch);
+  // The longest a library thread waited for the queue lock in Append, in µs.
+  std::atomic<uint32_t> m_nLongestQueueWaitUs{0};
+
+  // Taken records left over from a connection closed since are dropped like
+  // the queue CloseConnection emptied; they are returned for the caller to
+  // free after unlocking.
+  Queue TakeQueue();
+  // Counts the taken records as discarded and frees them (window thread).
+  void DropTaken();
+  Queue m_arrTaken;  // window thread only
+
 
  private:
   static void SessionThread(std::shared_ptr<OpcAESession> session);
@@ -70,8 +93,12 @@ class OpcAESession : public std::recursive_timed_mutex {
 
   Clock& m_clock;
   AELibraryLoader* m_pLoader;
+  uint32_t m_nClosings = 0;  // connections closed so far, under *this
+  uint32_t m_nTakenAt = 0;   // m_nClosings when m_arrTaken was last filled, under *this
 };
 
 // The library's notification callback: queues a copy of each record.
 void AEEventCallback(uintptr_t clientHandle, Bool32 refresh, Bool32 lastRefresh, uint32_t count,
                      const AEEventRecord* records) noexcept;
+// Copies records into `out`, in order, without any lock.
+void CopyRecords(OpcAESession::Queue& out, uint32_t count, const AEEventRecord* records) noexcept;

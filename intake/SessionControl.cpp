@@ -13,6 +13,11 @@ void CVelmaricAECtrl::StopSession() {
   // If the worker did not stop in time it still holds the session; dropping
   // our reference then leaves it alive until the worker ends.
   m_pSession->Stop();
+  m_pSession->DropTaken();  // handed over but not drained: never announced now
+  if (m_platform.aeLibrary) {
+    std::lock_guard<OpcAESession> lock(*m_pSession);
+    m_platform.aeLibrary->ReportIntake(m_pSession->m_nLongestQueueWaitUs.load(), m_pSession->m_nDiscarded);
+  }
   m_pSession.reset();
 }
 

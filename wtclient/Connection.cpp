@@ -87,7 +87,10 @@ void Connection::Close() {
   }
   // From inside a callback of this connection the thread is our own: it
   // checks the stop flag before any further callback and then ends.
-  if (thread && GetCurrentThreadId() != m_threadId) WaitForSingleObject(thread, INFINITE);
+  if (thread && GetCurrentThreadId() != m_threadId) {
+    WaitForSingleObject(thread, INFINITE);
+    m_stats.Report();
+  }
 }
 
 DWORD WINAPI Connection::ThreadMain(void* arg) {
@@ -156,8 +159,10 @@ void Connection::Deliver(const wtsim::Batch& batch, const std::vector<DWORD>& cl
     if (m_stop.load()) return;
     PFN_ExtendedAECallback cb = Registry::Get().Callback();
     if (!cb) return;
+    const LONGLONG begin = m_stats.Begin();
     cb(client, refresh ? TRUE : FALSE, last ? TRUE : FALSE, static_cast<DWORD>(records.size()),
        records.empty() ? nullptr : records.data());
+    m_stats.End(begin, static_cast<DWORD>(records.size()));
   }
 }
 

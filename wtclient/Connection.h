@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "wtclient/DeliveryStats.h"
 #include "wtclient/Registry.h"
 #include "wtclient/sim/EventEngine.h"
 
@@ -56,6 +57,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::vector<DWORD> m_categoryIds;
   std::vector<std::wstring> m_categoryText;
   std::vector<LPWSTR> m_categoryNames;
+
+  DeliveryStats m_stats;  // the delivery thread's, read after it ended
 };
 
 }  // namespace wtclient

@@ -114,8 +114,7 @@ TEST_F(IntakeTest, DestructionWhileConnectedClosesAndReturnsAtTheFirstPoll) {
   EXPECT_EQ(calls.back(), "WTclientCoUninit");
 }
 
-TEST_F(IntakeTest, DisconnectFromANewEventHandlerWaitsForTheDrain) {
-  clock.SetStallGrace(std::chrono::milliseconds(2));  // the worker blocks on the queue lock
+TEST_F(IntakeTest, DisconnectFromANewEventHandlerIsNotHeldUpByTheDrain) {
   ASSERT_TRUE(ctrl->ConnectOpc());
   ASSERT_TRUE(server.Deliver(Batch(2)));
   int32_t stateAtReturn = -1;
@@ -128,11 +127,17 @@ TEST_F(IntakeTest, DisconnectFromANewEventHandlerWaitsForTheDrain) {
     stateAtReturn = State();
   };
   ctrl->OnTimer(1);
-  EXPECT_EQ(waited, 60000u);
-  EXPECT_EQ(stateAtReturn, DisconnectRequested);
-  EXPECT_EQ(host.m_events.size(), 2u);  // the drain finished its queue
-  for (int i = 0; i < 4 && State() != Idle; ++i) clock.Sleep(200);
-  EXPECT_EQ(State(), Idle);
+  // The drain holds no lock the worker needs: one poll, not the full wait.
+  EXPECT_EQ(waited, 500u);
+  EXPECT_EQ(stateAtReturn, Idle);
+  // The wait used up the tick's share; what was left of the batch belonged
+  // to the closed connection and is dropped like its queue, never announced.
+  EXPECT_EQ(host.m_events.size(), 1u);
+  EXPECT_FALSE(server.Deliver(Batch(1)));
+  ctrl->OnTimer(1);
+  EXPECT_EQ(host.m_events.size(), 1u);
+  std::lock_guard<OpcAESession> l(Session());
+  EXPECT_EQ(Session().m_nDiscarded, 1u);
 }
 
 TEST_F(IntakeTest, WithoutALibraryConnectFailsAndTheRestWorks) {

@@ -45,9 +45,6 @@ class EventList {
 
  private:
   void TrimAndRerank();
-  // The row's sort text of `field`, then those of the other fields in display
-  // order, joined: ties in the sort field fall to the following columns.
-  String GetSortKey(int32_t field, int32_t row) const;
   bool IsRow(int32_t row) const;
 
   // One element per row, holding its six texts: the fields cannot get out of

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "model/EventList.h"
+#include "model/FieldOrder.h"
 #include "tests/native/model/ReferenceQuickSort.h"
+#include "tests/native/model/SortTestRows.h"
 
 namespace {
 
@@ -189,6 +191,97 @@ TEST(EventListSort, MatchesReferenceQuickSortExactly) {
     ref.QuickSort(100, 900, kFieldSource, 1);
     list.QuickSort(100, 900, kFieldSource, 1);
     ASSERT_EQ(FirstDifference(Rows(list), rows), -1);
+  }
+}
+
+// The list and the original quicksort side by side: the same rows, sorted by
+// the same calls, with the list's display order.
+struct SideBySide {
+  EventList list;
+  std::vector<reference::Row> rows;
+
+  // Adds the rows' cells (all but Rank, which the list assigns) at random
+  // sides.
+  SideBySide(const std::vector<reference::Row>& cells, std::mt19937& rng) {
+    for (const reference::Row& r : cells) list.AddEvent(r[1], r[2], r[3], r[4], r[5], rng() % 3 != 0);
+    rows = Rows(list);
+  }
+  void SetOrder(const FieldOrder& order) { std::copy(order.begin(), order.end(), list.m_nFieldOrder); }
+  // Sorts both; the index of the first row where they differ, or -1.
+  int Sort(int32_t first, int32_t last, int32_t field, int32_t direction) {
+    reference::Sorter ref{rows, ValidFieldOrder(list.m_nFieldOrder), {true, false, false, false, false, true}};
+    ref.QuickSort(first, last, field, direction);
+    list.QuickSort(first, last, field, direction);
+    return FirstDifference(Rows(list), rows);
+  }
+  int32_t Last() const { return static_cast<int32_t>(rows.size()) - 1; }
+};
+
+// Display orders that put Rank first, in the middle and last (then every
+// other field comes into a key before the rank does).
+const FieldOrder kOrders[] = {{0, 1, 2, 3, 4, 5}, {2, 3, 0, 1, 5, 4}, {5, 4, 3, 2, 1, 0}, {1, 2, 3, 4, 5, 0}};
+
+TEST(EventListSortMatchesReference, DistinctPlantRowsEveryFieldBothDirectionsAfterOrderChanges) {
+  // No two keys equal: the fast path. Each sort starts from the order the
+  // previous one left, and the display order changes between rounds.
+  std::mt19937 rng(101);
+  SideBySide both(sort_test::PlantRows(800, rng), rng);
+  for (const FieldOrder& order : kOrders) {
+    both.SetOrder(order);
+    for (int32_t field = 0; field < kFieldCount; ++field) {
+      for (int32_t direction : {1, -1}) {
+        SCOPED_TRACE(testing::Message() << "order " << order[0] << order[1] << order[2] << order[3] << order[4]
+                                        << order[5] << " field " << field << " direction " << direction);
+        ASSERT_EQ(both.Sort(0, both.Last(), field, direction), -1);
+      }
+    }
+  }
+}
+
+TEST(EventListSortMatchesReference, TiesFromNulsEmptyCellsAndNonNumbersInEveryDirection) {
+  // Cells cut short by a NUL, empty cells, non-numbers and numbers spelled
+  // several ways: with the rank late in the key many keys are equal, and the
+  // arrangement of equal keys must be the original one. Direction 0 makes
+  // every key equal.
+  std::mt19937 rng(202);
+  SideBySide both(sort_test::TieRows(400, rng, true), rng);
+  for (const FieldOrder& order : kOrders) {
+    both.SetOrder(order);
+    for (int32_t field = 0; field < kFieldCount; ++field) {
+      for (int32_t direction : {1, -1, 0}) {
+        SCOPED_TRACE(testing::Message() << "order " << order[0] << order[1] << order[2] << order[3] << order[4]
+                                        << order[5] << " field " << field << " direction " << direction);
+        ASSERT_EQ(both.Sort(0, both.Last(), field, direction), -1);
+      }
+    }
+  }
+}
+
+TEST(EventListSortMatchesReference, DirectionZeroOnDistinctRows) {
+  // Distinct keys, but direction 0 compares them all as equal: the rows
+  // end where the original quicksort's swaps put them.
+  std::mt19937 rng(303);
+  SideBySide both(sort_test::PlantRows(999, rng), rng);
+  for (int32_t field : {kFieldSource, kFieldSeverity, kFieldRank}) {
+    SCOPED_TRACE(testing::Message() << "field " << field);
+    ASSERT_EQ(both.Sort(0, both.Last(), field, 0), -1);
+  }
+}
+
+TEST(EventListSortMatchesReference, SubRangesLeaveTheRestAndMatchInside) {
+  std::mt19937 rng(404);
+  for (bool ties : {false, true}) {
+    SideBySide both(ties ? sort_test::TieRows(900, rng, true) : sort_test::PlantRows(900, rng), rng);
+    for (int round = 0; round < 40; ++round) {
+      both.SetOrder(kOrders[rng() % 4]);
+      const int32_t first = 1 + static_cast<int32_t>(rng() % 880);
+      const int32_t last = first + 1 + static_cast<int32_t>(rng() % static_cast<uint32_t>(both.Last() - 1 - first));
+      const int32_t field = static_cast<int32_t>(rng() % 6);
+      const int32_t direction = static_cast<int32_t>(rng() % 3) - 1;
+      SCOPED_TRACE(testing::Message() << (ties ? "ties" : "distinct") << " rows " << first << ".." << last
+                                      << " field " << field << " direction " << direction);
+      ASSERT_EQ(both.Sort(first, last, field, direction), -1);
+    }
   }
 }
 

@@ -11,6 +11,8 @@
 //   --open-properties          open the property frame at start
 //   --properties-page N        the frame opens on tab N (0: the first)
 //   --screenshot-properties F  open the frame, save its picture as a BMP file, close it
+//   --report-resources N       print the process's memory, handles and GUI objects at start,
+//                              every N seconds and at the end (for soak runs)
 // It prints the control's properties at start (after the settings are
 // loaded) and, at the end, how many NewEvent notifications it received.
 // Exit codes: 0, 1 bad option, 2 no ATL, 3 no control, 4 settings not saved.
@@ -22,8 +24,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "viewer/PropertyFrame.h"
+#include "viewer/ResourceReport.h"
 #include "viewer/ViewerSettings.h"
 #include "viewer/WindowBitmap.h"
 
@@ -37,6 +41,7 @@ using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 
 enum : UINT { kCmdProperties = 101, kCmdExit = 102 };
 constexpr UINT_PTR kCloseTimer = 1;
+constexpr UINT_PTR kReportTimer = 2;
 
 struct Options {
   int seconds = 0;
@@ -46,6 +51,7 @@ struct Options {
   bool openProperties = false;
   int propertiesPage = 0;
   std::wstring propertiesScreenshot;
+  int reportSeconds = 0;
 };
 
 Options g_opt;
@@ -54,6 +60,7 @@ HWND g_host = nullptr;
 IUnknown* g_control = nullptr;
 int g_exitCode = 0;
 bool g_closeAfterProperties = false;
+DWORD g_startTick = 0;
 
 // Counts NewEvent (member 1) and prints the first few.
 class EventSink : public IDispatch {
@@ -122,6 +129,11 @@ void PrintProperties(IDispatch* d) {
   fflush(stdout);
 }
 
+// One line a soak script can read.
+void ReportResources(const wchar_t* when) {
+  PrintResourceReport(when, (GetTickCount() - g_startTick) / 1000, g_events);
+}
+
 void OpenProperties() {
   PropertyFrameOptions options;
   options.firstPage = g_opt.propertiesPage;
@@ -162,6 +174,10 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       else if (LOWORD(w) == kCmdExit) PostMessageW(hwnd, WM_CLOSE, 0, 0);
       return 0;
     case WM_TIMER:
+      if (w == kReportTimer) {
+        ReportResources(L"during");
+        return 0;
+      }
       if (w != kCloseTimer) break;
       KillTimer(hwnd, kCloseTimer);
       if (!g_opt.screenshot.empty())
@@ -176,6 +192,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_DESTROY:
       // The control is still there: its children go after this window.
+      if (g_opt.reportSeconds > 0) ReportResources(L"end");
       if (g_control) SaveSettings();
       PostQuitMessage(0);
       return 0;
@@ -194,10 +211,12 @@ bool ParseOptions(int argc, wchar_t** argv) {
     else if (a == L"--open-properties") g_opt.openProperties = true;
     else if (a == L"--properties-page" && more) g_opt.propertiesPage = _wtoi(argv[++k]);
     else if (a == L"--screenshot-properties" && more) g_opt.propertiesScreenshot = argv[++k];
+    else if (a == L"--report-resources" && more) g_opt.reportSeconds = _wtoi(argv[++k]);
     else {
       fwprintf(stderr,
                L"usage: VelmaricAEView [--seconds N] [--screenshot FILE] [--no-connect] [--settings FILE]\n"
-               L"                      [--open-properties] [--properties-page N] [--screenshot-properties FILE]\n");
+               L"                      [--open-properties] [--properties-page N] [--screenshot-properties FILE]\n"
+               L"                      [--report-resources SECONDS]\n");
       return false;
     }
   }
@@ -209,6 +228,7 @@ bool ParseOptions(int argc, wchar_t** argv) {
 
 int wmain(int argc, wchar_t** argv) {
   if (!ParseOptions(argc, argv)) return 1;
+  g_startTick = GetTickCount();
   OleInitialize(nullptr);
   HMODULE atl = LoadLibraryW(L"atl.dll");
   auto init = atl ? reinterpret_cast<AtlAxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit"))) : nullptr;
@@ -279,6 +299,10 @@ int wmain(int argc, wchar_t** argv) {
 
   // A window timer, so that it also fires while the property frame's loop runs.
   if (g_opt.seconds > 0) SetTimer(frame, kCloseTimer, g_opt.seconds * 1000, nullptr);
+  if (g_opt.reportSeconds > 0) {
+    ReportResources(L"start");
+    SetTimer(frame, kReportTimer, g_opt.reportSeconds * 1000, nullptr);
+  }
   if (g_opt.openProperties || !g_opt.propertiesScreenshot.empty())
     PostMessageW(frame, WM_COMMAND, kCmdProperties, 0);
   MSG msg;

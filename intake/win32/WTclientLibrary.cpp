@@ -5,7 +5,10 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "framework/win32/WinString.h"
+#include "intake/LibrarySearchPath.h"
 #include "intake/OpcAESession.h"
 #include "wtclient/WTclient.h"
 
@@ -16,30 +19,25 @@ namespace {
 // The one portable callback of the process (every session registers the same).
 std::atomic<AEEventCallbackFn> g_callback{nullptr};
 
-// The library's callback: hand the records on in the portable form. Converted
-// in stack chunks, so nothing is allocated here; the batch stays one unit in
-// the queue because the queue lock (recursive) is held across the chunks.
+// The library's callback: hand the records on in the portable form, as one
+// batch. No lock is taken here: the portable callback copies the records and
+// holds the queue lock only to append them.
 void CALLBACK ExtendedAECallback(DWORD clientHandle, BOOL refresh, BOOL lastRefresh, DWORD count,
                                  ONEVENTSTRUCT* events) {
   AEEventCallbackFn callback = g_callback.load();
-  auto* session = reinterpret_cast<OpcAESession*>(static_cast<uintptr_t>(clientHandle));
-  if (!callback || !session || !events) return;
+  if (!callback || clientHandle == 0 || !events) return;
   try {
-    std::lock_guard<OpcAESession> lock(*session);
-    AEEventRecord chunk[64];
-    for (DWORD done = 0; done < count;) {
-      DWORD n = 0;
-      for (; n < 64 && done + n < count; ++n) {
-        const ONEVENTSTRUCT& e = events[done + n];
-        chunk[n].ftTime = (static_cast<uint64_t>(e.ftTime.dwHighDateTime) << 32) | e.ftTime.dwLowDateTime;
-        chunk[n].szSource = reinterpret_cast<const char16_t*>(e.szSource);
-        chunk[n].szMessage = reinterpret_cast<const char16_t*>(e.szMessage);
-        chunk[n].dwEventCategory = e.dwEventCategory;
-        chunk[n].dwSeverity = e.dwSeverity;
-      }
-      callback(static_cast<uintptr_t>(clientHandle), refresh, lastRefresh, n, chunk);
-      done += n;
+    std::vector<AEEventRecord> records(count);
+    for (DWORD i = 0; i < count; ++i) {
+      const ONEVENTSTRUCT& e = events[i];
+      AEEventRecord& r = records[i];
+      r.ftTime = (static_cast<uint64_t>(e.ftTime.dwHighDateTime) << 32) | e.ftTime.dwLowDateTime;
+      r.szSource = reinterpret_cast<const char16_t*>(e.szSource);
+      r.szMessage = reinterpret_cast<const char16_t*>(e.szMessage);
+      r.dwEventCategory = e.dwEventCategory;
+      r.dwSeverity = e.dwSeverity;
     }
+    callback(static_cast<uintptr_t>(clientHandle), refresh, lastRefresh, count, records.data());
   } catch (...) {
   }
 }
@@ -114,37 +112,91 @@ class WTclientLibrary : public AELibrary {
   PFN_DisconnectOPC_AE m_disconnect = nullptr;
 };
 
-// The folder of the module this code is linked into (the control), with a
-// trailing backslash; empty if it cannot be found.
+// A module's full file name; empty if it cannot be had.
+std::wstring ModulePath(HMODULE module) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+    if (n == 0) return std::wstring();
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);  // truncated: a long path
+  }
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+// The folder of the module this code is linked into (the control).
 std::wstring OwnFolder() {
   HMODULE self = nullptr;
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                           reinterpret_cast<LPCWSTR>(&OwnFolder), &self))
     return std::wstring();
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetModuleFileNameW(self, &path[0], static_cast<DWORD>(path.size()));
-    if (n == 0) return std::wstring();
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);  // truncated: a long path
-  }
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+  return FolderOf(ModulePath(self));
+}
+
+std::wstring SystemFolder() {
+  wchar_t buf[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::wstring(buf, n) : std::wstring();
+}
+
+std::wstring PathVariable() {
+  const DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (n == 0) return std::wstring();
+  std::wstring value(n, L'\0');
+  const DWORD got = GetEnvironmentVariableW(L"PATH", &value[0], n);
+  value.resize(got < n ? got : 0);
+  return value;
 }
 
 }  // namespace
 
+// Never by bare name: LoadLibraryW("WTclient.dll") would also search the
+// current directory, where anyone can leave a file. Each candidate is loaded
+// by its full path, its own dependencies from its own folder. A file that
+// does not load or lacks one of the eight exports is not ours to use: it is
+// freed and the next candidate is tried.
 std::unique_ptr<AELibrary> WTclientLoader::Load() {
-  HMODULE module = nullptr;
-  const std::wstring folder = OwnFolder();
-  if (!folder.empty())
-    module = LoadLibraryExW((folder + L"WTclient.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (!module) module = LoadLibraryW(L"WTclient.dll");
-  if (!module) return nullptr;
-  auto library = std::make_unique<WTclientLibrary>(module);
-  if (!library->Resolve()) return nullptr;  // frees the module
-  return library;
+  LibraryFolders folders;
+  folders.ocx = FromW(OwnFolder().c_str());
+  folders.app = FromW(FolderOf(ModulePath(nullptr)).c_str());
+  folders.system = FromW(SystemFolder().c_str());
+  folders.path = FromW(PathVariable().c_str());
+  DWORD oldMode = 0;
+  const BOOL quiet = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+  std::unique_ptr<AELibrary> found;
+  for (const String& candidate : LibraryCandidates(u"WTclient.dll", folders)) {
+    const wchar_t* path = W(candidate);
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    HMODULE module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module) continue;
+    auto library = std::make_unique<WTclientLibrary>(module);
+    if (library->Resolve()) {
+      found = std::move(library);
+      break;
+    }
+  }
+  if (quiet) SetThreadErrorMode(oldMode, nullptr);
+  return found;
+}
+
+void WTclientLoader::ReportIntake(uint32_t longestQueueWaitUs, uint64_t discarded) {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"VELMARIC_INTAKE_STATS", path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string line = "longest_queue_wait_us=" + std::to_string(longestQueueWaitUs) +
+                           " discarded=" + std::to_string(discarded) + "\r\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
 }

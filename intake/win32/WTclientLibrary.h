@@ -5,4 +5,5 @@
 class WTclientLoader : public AELibraryLoader {
  public:
   std::unique_ptr<AELibrary> Load() override;
+  void ReportIntake(uint32_t longestQueueWaitUs, uint64_t discarded) override;
 };

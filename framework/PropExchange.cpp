@@ -5,6 +5,22 @@
 using dispatch_detail::FromValue;
 using dispatch_detail::ToValue;
 
+namespace {
+
+// A font's face name has at most LF_FACESIZE - 1 units: no font can use
+// more, and the stream form refuses a longer one as not written by us.
+constexpr size_t kMaxFaceName = 31;
+
+void FitFaceName(String& name) {
+  if (name.size() <= kMaxFaceName) return;
+  size_t keep = kMaxFaceName;
+  // Never half a surrogate pair.
+  if (name[keep - 1] >= 0xD800 && name[keep - 1] <= 0xDBFF) --keep;
+  name.resize(keep);
+}
+
+}  // namespace
+
 template <class T, class D>
 bool PropExchange::Do(const char16_t* name, VType type, T& v, D def) {
   if (m_failed) return false;
@@ -67,6 +83,9 @@ bool BagExchange::Exchange(const char16_t* name, Value& value) {
   std::optional<Value> got = m_bag.Read(name, value.type);
   if (!got || got->type != value.type) return false;
   value = *got;
+  // Whatever a bag holds, the loaded set must be one that saves as a stream
+  // and loads back.
+  if (value.type == VType::Font) FitFaceName(value.font.name);
   return true;
 }
 
@@ -88,14 +107,18 @@ void WriteValue(ByteWriter& out, const Value& v) {
       break;
     }
     case VType::BStr: out.Str(v.s); break;
-    case VType::Font:
-      out.Str(v.font.name);
+    case VType::Font: {
+      // A longer name (set through automation) is cut as a font would cut it.
+      String face = v.font.name;
+      FitFaceName(face);
+      out.Str(face);
       out.U64(static_cast<uint64_t>(v.font.size));
       out.U16(static_cast<uint16_t>(v.font.weight));
       out.U16(static_cast<uint16_t>(v.font.charset));
       out.U8(static_cast<uint8_t>((v.font.italic ? kItalic : 0) | (v.font.underline ? kUnderline : 0) |
                                   (v.font.strikethrough ? kStrike : 0)));
       break;
+    }
     case VType::Empty: break;
   }
 }
@@ -133,7 +156,7 @@ bool ReadValue(ByteReader& in, Value& v) {
       uint16_t weight, charset;
       uint8_t flags;
       // A face name longer than LF_FACESIZE is not a font we wrote.
-      if (!in.Str(v.font.name, 31) || !in.U64(size) || !in.U16(weight) || !in.U16(charset) ||
+      if (!in.Str(v.font.name, kMaxFaceName) || !in.U64(size) || !in.U16(weight) || !in.U16(charset) ||
           !in.U8(flags))
         return false;
       if (flags & ~(kItalic | kUnderline | kStrike)) return false;

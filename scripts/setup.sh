@@ -2,7 +2,8 @@
 # Installs what the build and the tests need on Debian 12. Quick when all is present.
 set -euo pipefail
 pkgs=(cmake make g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686-posix
-      mingw-w64-tools libwine-dev wine wine32:i386 fonts-wine xvfb xauth imagemagick)
+      mingw-w64-tools libwine-dev wine wine32:i386 fonts-wine xvfb xauth imagemagick
+      clang libclang-rt-14-dev)
 sudo=""; [ "$(id -u)" = 0 ] || sudo="sudo"
 missing=()
 for p in "${pkgs[@]}"; do

@@ -10,4 +10,5 @@ status=0
 ctest --test-dir build/native --output-on-failure -j2 || status=1
 ctest --test-dir build/tsan --output-on-failure -R intake_stress || status=1
 ctest --test-dir build/win32 --output-on-failure -j2 || status=1
+bash scripts/fuzz.sh 30 || status=1
 exit $status

@@ -3,11 +3,14 @@
 // tracking line. The new width goes straight into the width properties.
 #include "control/VelmaricAECtrl.h"
 #include "resources/resource.h"
+#include "view/ListCoordinates.h"
+
+using velmaric_view::Clamp32;
 
 int32_t CVelmaricAECtrl::BorderAt(Point client) const {
   // Before the first paint there is no header to hit.
   if (m_bDisableColumnSizing || !IsLaidOut() || client.y > m_nRowHeight) return -1;
-  return m_pEventList->HitTestBorder(client.x + m_nHScrollPos);
+  return m_pEventList->HitTestBorder(Clamp32(int64_t{client.x} + m_nHScrollPos));
 }
 
 bool CVelmaricAECtrl::OnSetCursor(uintptr_t, int, int) {
@@ -41,7 +44,8 @@ void CVelmaricAECtrl::DragBorder(int32_t field, Point start) {
   // Sideways only, at the click's height, from six pixels right of the
   // column's drawn left edge to the control's right edge.
   const Rect& column = Store().m_rcField[field];
-  const Point clipFrom = Window().ClientToScreen(Point{column.left - m_nHScrollPos + 6, start.y});
+  const Point clipFrom =
+      Window().ClientToScreen(Point{Clamp32(int64_t{column.left} - m_nHScrollPos + 6), start.y});
   const Point clipTo = Window().ClientToScreen(Point{m_rcBounds.right, start.y});
   const Rect clip{clipFrom.x, clipFrom.y, clipTo.x, clipTo.y};
   ui.ClipCursor(&clip);

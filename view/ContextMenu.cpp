@@ -4,6 +4,7 @@
 #include "control/VelmaricAECtrl.h"
 #include "intake/OpcAESession.h"
 #include "resources/resource.h"
+#include "view/ListCoordinates.h"
 
 int32_t CVelmaricAECtrl::ColumnAt(int32_t listX) const {
   const EventList& store = *m_pEventList;
@@ -20,7 +21,9 @@ void CVelmaricAECtrl::OnContextMenu(uintptr_t window, Point screen) {
 
   // The pointer's y plays no part: header, rows and the space below count.
   Point client = Window().ScreenToClient(screen);
-  const int32_t field = ColumnAt(client.x + m_nHScrollPos);
+  // Scrolled far into a wide list, the list x can lie past the 32-bit range:
+  // then it is past every column.
+  const int32_t field = ColumnAt(velmaric_view::Clamp32(int64_t{client.x} + m_nHScrollPos));
   if (field >= 0) {
     const String name = kFieldLabels[field];
     menu.AppendMenu(kMfSeparator);

@@ -57,7 +57,9 @@ void CVelmaricAECtrl::Search() {
         wnd.Invalidate(true);
       }
       const Rect& col = store.m_rcField[f];
-      if (col.right - m_nHScrollPos > m_rcBounds.right || col.left - m_nHScrollPos < m_rcBounds.left) {
+      // In 64 bits: a column can lie at either end of the 32-bit range.
+      if (int64_t{col.right} - m_nHScrollPos > m_rcBounds.right ||
+          int64_t{col.left} - m_nHScrollPos < m_rcBounds.left) {
         int32_t min = 0, max = 0;
         wnd.GetScrollRange(kSbHorz, min, max);
         int32_t pos = col.left < 0 ? 0 : col.left;

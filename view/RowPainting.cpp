@@ -3,6 +3,9 @@
 #include "control/VelmaricAECtrl.h"
 #include "model/SortText.h"
 #include "view/Ampersands.h"
+#include "view/ListCoordinates.h"
+
+using velmaric_view::Clamp32;
 
 void CVelmaricAECtrl::DrawRows(Canvas& dc) {
   dc.SetBkMode(kBkTransparent);
@@ -23,16 +26,18 @@ void CVelmaricAECtrl::DrawRows(Canvas& dc) {
     // one is not: the loop costs the visible rows only.
     if (top > m_rcBounds.bottom) break;
     const int32_t y0 = static_cast<int32_t>(top);
-    const int32_t y1 = y0 + m_nRowHeight - 2;
+    const int32_t y1 = Clamp32(top + m_nRowHeight - 2);
 
     ColorRef text = 0, back = 0;
     GetSeverityColors(velmaric_model::ParseDecimal(store.CellRef(kFieldSeverity, row)), text, back, dc);
-    dc.FillRect({m_rcBounds.left, y0, m_rcBounds.right - m_nHScrollPos, y1}, back);
+    dc.FillRect({m_rcBounds.left, y0, Clamp32(int64_t{m_rcBounds.right} - m_nHScrollPos), y1}, back);
     dc.SetTextColor(text);
 
     for (int f = 0; f < kFieldCount; ++f) {
+      // Columns at the ends of the 32-bit range keep their cells there.
       const Rect& col = store.m_rcField[f];
-      const Rect cell{col.left - m_nHScrollPos + 6, y0, col.right - m_nHScrollPos - 6, y1};
+      const Rect cell{Clamp32(int64_t{col.left} - m_nHScrollPos + 6), y0,
+                      Clamp32(int64_t{col.right} - m_nHScrollPos - 6), y1};
       dc.DrawText(velmaric_view::DoubleAmpersands(store.CellRef(f, row), scratch), cell, kDtEndEllipsis);
       if (row == m_nFindRow && f == findField) dc.InvertRect(cell);
     }

@@ -1,6 +1,9 @@
 // The scroll bars and the two scroll-message handlers: whole rows vertically,
 // pixels horizontally.
 #include "control/VelmaricAECtrl.h"
+#include "view/ListCoordinates.h"
+
+using velmaric_view::Clamp32;
 
 namespace {
 // Scroll codes of WM_HSCROLL / WM_VSCROLL.
@@ -12,9 +15,9 @@ enum : int {
 
 int32_t CVelmaricAECtrl::VisibleRows() const {
   if (m_nRowHeight <= 0) return 0;
-  int32_t v = (m_rcBounds.bottom - m_rcBounds.top - m_nRowHeight) / m_nRowHeight;
+  const int64_t v = (int64_t{m_rcBounds.bottom} - m_rcBounds.top - m_nRowHeight) / m_nRowHeight;
   // A view lower than the header shows no rows, not a negative number of them.
-  return v < 0 ? 0 : v;
+  return v < 0 ? 0 : Clamp32(v);
 }
 
 void CVelmaricAECtrl::UpdateScrollBars() {
@@ -22,7 +25,8 @@ void CVelmaricAECtrl::UpdateScrollBars() {
   const int32_t totalWidth = Store().m_nTotalWidth;
   if (totalWidth > m_rcBounds.right) {
     wnd.ShowScrollBar(kSbHorz, true);
-    wnd.SetScrollRange(kSbHorz, 0, totalWidth - m_rcBounds.right, true);
+    // Bounds that end left of 0 would put the range past 32 bits.
+    wnd.SetScrollRange(kSbHorz, 0, Clamp32(int64_t{totalWidth} - m_rcBounds.right), true);
   } else {
     wnd.SetScrollPos(kSbHorz, 0, true);
     wnd.ShowScrollBar(kSbHorz, false);
@@ -47,28 +51,31 @@ void CVelmaricAECtrl::OnHScroll(int code, int trackPos) {
   WindowPort& wnd = Window();
   int32_t min = 0, max = 0;
   wnd.GetScrollRange(kSbHorz, min, max);
+  // A step from a position near the end of a wide list (or of a range that
+  // has since shrunk) may pass the 32-bit range before it is clamped.
+  int64_t pos = m_nHScrollPos;
   switch (code) {
     case kSbLineUp:  // SB_LINELEFT
-      m_nHScrollPos -= m_nCharWidth;
+      pos -= m_nCharWidth;
       break;
     case kSbLineDown:  // SB_LINERIGHT
-      m_nHScrollPos += m_nCharWidth;
-      if (m_nHScrollPos > max) m_nHScrollPos = max;
+      pos += m_nCharWidth;
+      if (pos > max) pos = max;
       break;
     case kSbPageUp:  // SB_PAGELEFT: one view width
-      m_nHScrollPos -= m_rcBounds.right;
+      pos -= m_rcBounds.right;
       break;
     case kSbPageDown:  // SB_PAGERIGHT
-      m_nHScrollPos += m_rcBounds.right;
-      if (m_nHScrollPos > max) m_nHScrollPos = max;
+      pos += m_rcBounds.right;
+      if (pos > max) pos = max;
       break;
     case kSbThumbTrack:
-      m_nHScrollPos = trackPos;
+      pos = trackPos;
       break;
     default:  // thumb released (already tracked), left, right, end: nothing to do
       return;
   }
-  if (m_nHScrollPos < 0) m_nHScrollPos = 0;
+  m_nHScrollPos = pos < 0 ? 0 : Clamp32(pos);
   wnd.SetScrollPos(kSbHorz, m_nHScrollPos, true);
   wnd.Invalidate(true);
 }

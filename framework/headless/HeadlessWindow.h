@@ -29,8 +29,14 @@ class HeadlessWindow : public DetachedWindow {
     m_defaultCalls.push_back({msg, wParam, lParam});
     return m_defaultResult;
   }
-  Point ScreenToClient(Point p) override { return Point{p.x - m_screenOrigin.x, p.y - m_screenOrigin.y}; }
-  Point ClientToScreen(Point p) override { return Point{p.x + m_screenOrigin.x, p.y + m_screenOrigin.y}; }
+  // Points far outside the screen (clamped list coordinates) stay at the
+  // ends of the 32-bit range rather than overflow.
+  Point ScreenToClient(Point p) override {
+    return Point{Shift(p.x, -int64_t{m_screenOrigin.x}), Shift(p.y, -int64_t{m_screenOrigin.y})};
+  }
+  Point ClientToScreen(Point p) override {
+    return Point{Shift(p.x, m_screenOrigin.x), Shift(p.y, m_screenOrigin.y)};
+  }
   void SetCapture() override { m_bCapture = m_bIsWindow; }
   void ReleaseCapture() override { m_bCapture = false; }
   bool HasCapture() override { return m_bCapture; }
@@ -52,6 +58,10 @@ class HeadlessWindow : public DetachedWindow {
   int m_nClientDcs = 0;          // client-area contexts not yet released
 
  private:
+  static int32_t Shift(int32_t v, int64_t by) {
+    const int64_t r = v + by;
+    return static_cast<int32_t>(r < INT32_MIN ? INT32_MIN : (r > INT32_MAX ? INT32_MAX : r));
+  }
   class ClientDc : public Canvas {
    public:
     explicit ClientDc(HeadlessWindow& w) : m_w(w) { ++m_w.m_nClientDcs; }

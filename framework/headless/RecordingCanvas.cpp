@@ -72,7 +72,7 @@ void RecordingCanvas::Draw3dRect(const Rect& r, ColorRef topLeft, ColorRef botto
   m_bkColor = bottomRight;  // its last solid fill is the bottom line
 }
 
-String RecordingCanvas::ShownText(const String& text, int32_t width, int32_t charWidth) {
+String RecordingCanvas::ShownText(const String& text, int64_t width, int32_t charWidth) {
   String plain;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == u'&') {
@@ -96,13 +96,14 @@ void RecordingCanvas::DrawText(const String& text, const Rect& r, uint32_t forma
   Op& op = Record(OpKind::DrawText, r);
   op.text = text;
   op.format = format;
-  int32_t width = r.right - r.left;
+  // A rectangle can span more than the 32-bit range (clamped list coordinates).
+  const int64_t width = static_cast<int64_t>(r.right) - r.left;
   op.shown = (format & kDtEndEllipsis) ? ShownText(text, width, tm.aveCharWidth)
                                         : ShownText(text, INT32_MAX, 0);
   // Clipped to the rectangle: an inverted one shows nothing.
   int64_t textRight = r.left + static_cast<int64_t>(op.shown.size()) * tm.aveCharWidth;
   op.extent = {r.left, r.top, static_cast<int32_t>(std::min<int64_t>(textRight, r.right)),
-               std::min(r.top + tm.height, r.bottom)};
+               static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(r.top) + tm.height, r.bottom))};
   if (op.extent.IsEmpty()) op.extent = {r.left, r.top, r.left, r.top};
 }
 

@@ -56,7 +56,7 @@ class RecordingCanvas : public Canvas {
 
   // What a DrawText would show: "&&" as "&", a lone "&" dropped, cut to fit
   // `width` with "..." at the end when it does not.
-  static String ShownText(const String& text, int32_t width, int32_t charWidth);
+  static String ShownText(const String& text, int64_t width, int32_t charWidth);
 
   uintptr_t SelectControlFont() override;
   void RestoreFont(uintptr_t previous) override;

@@ -1,5 +1,6 @@
 #include "wtclient/sim/Scenario.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -50,13 +51,18 @@ struct Words {
   }
 };
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The whole word must be the number: strtoull alone would skip leading white
+// space other than blanks (and then take a sign), and a NUL byte in the word
+// would end it early.
 bool ParseU64(const std::string& w, uint64_t& out) {
-  if (w.empty() || w[0] == '-' || w[0] == '+') return false;
+  if (w.empty() || !IsDigit(w[0])) return false;
   const bool hex = w.size() > 2 && w[0] == '0' && (w[1] == 'x' || w[1] == 'X');
   errno = 0;
   char* end = nullptr;
   const unsigned long long v = std::strtoull(w.c_str(), &end, hex ? 16 : 10);
-  if (errno != 0 || end == w.c_str() || *end != '\0') return false;
+  if (errno != 0 || end != w.c_str() + w.size()) return false;
   out = v;
   return true;
 }
@@ -180,9 +186,13 @@ class Parser {
     }
     if (key == "rate") {
       if (!Arity(w, 2, 2, "rate EVENTS_PER_SECOND")) return false;
+      const std::string& word = w.words[1];
       char* end = nullptr;
-      const double r = std::strtod(w.words[1].c_str(), &end);
-      if (*end != '\0' || !(r >= 0 && r <= 10000)) return Error("rate must be a number from 0 to 10000");
+      // As with integers: the whole word, and no white space strtod would skip.
+      const double r = std::strtod(word.c_str(), &end);
+      if (std::isspace(static_cast<unsigned char>(word[0])) || end != word.c_str() + word.size() ||
+          !(r >= 0 && r <= 10000))
+        return Error("rate must be a number from 0 to 10000");
       sc.rate = r;
       return true;
     }

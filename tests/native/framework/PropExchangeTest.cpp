@@ -263,3 +263,36 @@ TEST_F(PropExchangeTest, CorruptAndRandomBytesAreRefusedOrLoadCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A face name is at most 31 units, as in a font: a longer one from a bag (or
+// set through automation) is cut, so that the set still saves as a stream
+// that loads back instead of one refused as corrupt.
+TEST_F(PropExchangeTest, AFaceNameLongerThanAFontTakesIsCutAndTheStreamLoadsBack) {
+  FontDesc f;
+  f.name = String(40, u'x');
+  m_ctrl.SetFont(f);
+  CVelmaricAECtrl copy;
+  std::vector<uint8_t> bytes = Bytes(m_ctrl);
+  ByteReader in(bytes);
+  ASSERT_TRUE(copy.LoadFromBytes(in));
+  EXPECT_EQ(copy.GetFont().name, String(31, u'x'));
+
+  // From a bag: cut on loading; a surrogate pair at the cut goes whole.
+  MemoryPropertyBag bag;
+  m_ctrl.SaveToBag(bag);
+  bag.m_values[u"Font"].font.name = String(30, u'a') + u"\U0001F600b";
+  copy.LoadFromBag(bag);
+  EXPECT_EQ(copy.GetFont().name, String(30, u'a'));
+  bag.m_values[u"Font"].font.name = String(32, u'y');
+  copy.LoadFromBag(bag);
+  EXPECT_EQ(copy.GetFont().name, String(31, u'y'));
+  bytes = Bytes(copy);
+  CVelmaricAECtrl again;
+  ByteReader in2(bytes);
+  ASSERT_TRUE(again.LoadFromBytes(in2));
+  EXPECT_EQ(Snapshot(again), Snapshot(copy));
+}
+
+}  // namespace

@@ -231,3 +231,23 @@ TEST(ScenarioParse, TheDocumentedExampleParses) {
   EXPECT_EQ(r.scenario.categories.size(), 4u);
   EXPECT_EQ(r.scenario.Mode(Call::Connect).failCount, 1);
 }
+
+// A number is the whole word, digits only (or 0x and hex digits): white
+// space that the C conversions skip (vertical tab, form feed, a CR inside a
+// line) and a NUL byte that would end the word early make it no number.
+TEST(ScenarioParse, NumbersAreWholeWordsWithoutSkippedSpaceOrNul) {
+  const std::string refused[] = {
+      std::string("seed 5\0junk\n", 12), "seed \v-1\n", "wait \f10\n", "fail connect \r3\n",
+      "event now 1 \v500 S M\n",          "event now+\v5 1 1 S M\n", std::string("rate \0\n", 7),
+      std::string("rate 1\0x\n", 9),     "rate \v1\n",               "rate \r2\n"};
+  for (const std::string& line : refused) {
+    const ParseResult r = ParseScenario("# numbers\n" + line);
+    EXPECT_FALSE(r.ok) << line;
+    EXPECT_EQ(r.line, 2) << line;
+  }
+  ParseResult r = ParseScenario("seed 0x1F\nwait 007\nrate .5\n");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.scenario.seed, 0x1Fu);
+  EXPECT_EQ(r.scenario.script[0].ms, 7u);
+  EXPECT_DOUBLE_EQ(r.scenario.rate, 0.5);
+}

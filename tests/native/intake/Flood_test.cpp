@@ -26,6 +26,7 @@ class FloodTest : public IntakeTest {
     // Time moves only when the test sleeps: a slow machine must not let the
     // worker's stall grace eat a tick's budget while the list is filled.
     clock.SetStallGrace(std::chrono::minutes(10));
+    clock.Sleep(1);  // the worker's wait begun before this now takes the new grace
     counting.m_bIsWindow = true;
     counting.m_rcClient = window.m_rcClient;
     ctrl->AttachWindow(&counting);

@@ -53,12 +53,11 @@ void CVelmaricAECtrl::DrainQueue() {
   // window and lets the container release it; ours keeps it alive.
   const std::shared_ptr<OpcAESession> keep = m_pSession;
   OpcAESession& session = *keep;
-  const bool handedOver = TryLockFor(session, kLockWait);
-  if (handedOver) {
+  if (TryLockFor(session, kLockWait)) {
+    // Stale records are freed after the unlock, not under the lock.
     OpcAESession::Queue stale = session.TakeQueue();
     session.unlock();
-  }
-  if (handedOver) {
+    stale.clear();
     if (TryLockFor(m_mtxStore, kLockWait)) {
       ConvertTaken(session);
       CheckWatchdog();

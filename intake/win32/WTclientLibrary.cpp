@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 

@@ -1,0 +1,4 @@
+/* The component category of OPC AE 1.0 servers, the standard's value. */
+#include <guiddef.h>
+
+const GUID CATID_OPCAEServer10 = {0x58E13251, 0xAC87, 0x11d1, {0x84, 0xD5, 0x00, 0x60, 0x8C, 0xB8, 0xA7, 0xE9}};

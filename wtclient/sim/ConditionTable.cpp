@@ -33,6 +33,11 @@ bool ConditionTable::HasSource(const String& source) const {
   return false;
 }
 
+const SimEvent* ConditionTable::Lookup(const String& source, const String& condition) const {
+  const long i = Find(source, condition);
+  return i < 0 ? nullptr : &m_active[static_cast<size_t>(i)];
+}
+
 std::vector<SimEvent> ConditionTable::Snapshot() const {
   std::vector<SimEvent> out = m_active;
   for (SimEvent& e : out) e.changeMask = 0;  // a refresh reports state, not a change

@@ -15,6 +15,8 @@ class ConditionTable {
   // Marks the condition acknowledged; false if it is not active.
   bool Acknowledge(const String& source, const String& condition);
   bool HasSource(const String& source) const;
+  // The active condition, or null.
+  const SimEvent* Lookup(const String& source, const String& condition) const;
   size_t Size() const { return m_active.size(); }
   const SimEvent& At(size_t i) const { return m_active[i]; }
   // The active conditions as refresh records, oldest first.

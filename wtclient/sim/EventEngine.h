@@ -33,6 +33,8 @@ class EventEngine {
   std::vector<Batch> Refresh(size_t maxPerBatch = kMaxBatch) const;
 
   const ConditionTable& Conditions() const { return m_conditions; }
+  // For acknowledgements made by a client between batches.
+  ConditionTable& MutableConditions() { return m_conditions; }
 
  private:
   Batch RunScript(uint64_t now);

@@ -107,6 +107,53 @@ std::vector<Category> Plant::Categories() {
 size_t Plant::SourceCount() { return kSourceCount; }
 String Plant::SourceName(size_t i) { return U(kSources[i].name); }
 
+std::vector<ConditionDef> Plant::ConditionDefs() {
+  const std::vector<String> limits = {u"HI", u"HIHI", u"LO", u"LOLO"};
+  std::vector<ConditionDef> out;
+  for (const Source& s : kSources) {
+    const String name = U(s.name);
+    switch (s.kind) {
+      case Kind::Temperature:
+      case Kind::Pressure:
+      case Kind::Flow:
+        out.push_back({name, plantcat::kLimit, u"LIMIT", limits});
+        break;
+      case Kind::Level:
+        out.push_back({name, plantcat::kLevel, u"LEVEL", limits});
+        break;
+      case Kind::Controller:
+        out.push_back({name, plantcat::kDeviation, u"DEVIATION", {u"DVHI", u"DVLO"}});
+        break;
+      case Kind::Motor:
+        out.push_back({name, plantcat::kDiscrete, u"TRIP", {u"TRIP"}});
+        out.push_back({name, plantcat::kDiscrete, u"FEEDBACK", {u"FEEDBACK"}});
+        break;
+      case Kind::Valve:
+        out.push_back({name, plantcat::kDiscrete, u"POSITION", {u"NOT_OPEN", u"NOT_CLOSED"}});
+        break;
+    }
+  }
+  return out;
+}
+
+SimEvent Plant::AcknowledgementOf(const SimEvent& c, uint64_t now, const String& actor) {
+  SimEvent e;
+  e.time = now;
+  e.eventType = kConditionEvent;
+  e.category = plantcat::kAcknowledgement;
+  e.severity = c.severity;
+  e.source = c.source;
+  e.message = c.subcondition + U(" alarm acknowledged by ") + actor;
+  e.condition = c.condition;
+  e.subcondition = c.subcondition;
+  e.changeMask = kChangeAckState;
+  e.newState = static_cast<uint16_t>(c.newState | kStateAcked);
+  e.activeTime = c.activeTime;
+  e.cookie = c.cookie;
+  e.actor = actor;
+  return e;
+}
+
 SimEvent Plant::Next(Random& rng, uint64_t now, ConditionTable& conditions) {
   // Keep a handful of alarms standing: acknowledge and clear more often as
   // the table fills.

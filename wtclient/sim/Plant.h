@@ -26,11 +26,26 @@ constexpr uint32_t kLimit = 0x0412;
 constexpr uint32_t kDiscrete = 0x0413;
 }  // namespace plantcat
 
+// A condition a plant source can raise, with its possible subconditions.
+struct ConditionDef {
+  String source;
+  uint32_t category = 0;
+  String condition;
+  std::vector<String> subconditions;
+};
+
 class Plant {
  public:
   static std::vector<Category> Categories();
   static size_t SourceCount();
   static String SourceName(size_t i);
+  // Every condition of every source, in source order.
+  static std::vector<ConditionDef> ConditionDefs();
+  // The notification that a client acknowledged condition c: a condition
+  // event of the acknowledgement category, with the condition's names,
+  // active time and cookie, change mask ack-state and the new, acknowledged
+  // state.
+  static SimEvent AcknowledgementOf(const SimEvent& c, uint64_t nowFileTime, const String& actor);
 
   // One notification stamped nowFileTime; condition changes are applied to
   // the table (a source has at most one active condition).

@@ -1,0 +1,43 @@
+#include "wtclient/server/ConnectionPoint.h"
+
+#include "opc_ae.h"
+
+namespace opcsrv {
+
+HRESULT ConnectionPoint::QueryInterface(REFIID riid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (riid != IID_IUnknown && riid != IID_IConnectionPoint) return E_NOINTERFACE;
+  *out = static_cast<IConnectionPoint*>(this);
+  AddRef();
+  return S_OK;
+}
+
+HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {
+  if (!iid) return E_POINTER;
+  *iid = IID_IOPCEventSink;
+  return S_OK;
+}
+
+HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
+  if (!out) return E_POINTER;
+  *out = m_owner.Container();
+  (*out)->AddRef();
+  return S_OK;
+}
+
+HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+  if (!cookie) return E_POINTER;
+  *cookie = 0;
+  if (!sink) return E_POINTER;
+  return m_owner.AdviseSink(sink, cookie);
+}
+
+HRESULT ConnectionPoint::Unadvise(DWORD cookie) { return m_owner.UnadviseSink(cookie); }
+
+HRESULT ConnectionPoint::EnumConnections(IEnumConnections** out) {
+  if (out) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+}  // namespace opcsrv

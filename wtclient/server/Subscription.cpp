@@ -1,0 +1,267 @@
+#include "wtclient/server/Subscription.h"
+
+#include <olectl.h>
+
+#include <atomic>
+
+#include "wtclient/server/Log.h"
+#include "wtclient/server/Records.h"
+#include "wtclient/server/ServerProcess.h"
+
+namespace opcsrv {
+namespace {
+
+std::atomic<DWORD> g_nextCookie{0x1000};
+
+// The client's sink, released when the last sink call using it is over.
+struct SinkHolder {
+  explicit SinkHolder(IOPCEventSink* s) : sink(s) {}
+  ~SinkHolder() { sink->Release(); }
+  IOPCEventSink* sink;
+};
+
+std::shared_ptr<SinkFn> MakeSinkFn(IOPCEventSink* sink) {
+  auto holder = std::make_shared<SinkHolder>(sink);
+  return std::make_shared<SinkFn>(
+      [holder](uint32_t handle, bool refresh, bool last, const wtsim::Batch& batch) {
+        EventRecords records(batch);
+        const HRESULT hr = holder->sink->OnEvent(handle, refresh ? TRUE : FALSE, last ? TRUE : FALSE,
+                                                 records.Count(), records.Data());
+        if (FAILED(hr)) {
+          Log("OnEvent to client handle 0x%lx failed: 0x%08lx", static_cast<unsigned long>(handle),
+              static_cast<unsigned long>(hr));
+          return false;
+        }
+        Hub().NoteSent();
+        return true;
+      });
+}
+
+}  // namespace
+
+HRESULT Subscription::Create(const std::shared_ptr<ClientSession>& session, const SubscriptionState& state,
+                             REFIID riid, void** out) {
+  auto* s = new (std::nothrow) Subscription(session, state);
+  if (!s) return E_OUTOFMEMORY;
+  if (!s->m_delivery->Start()) {
+    s->Release();
+    return E_OUTOFMEMORY;
+  }
+  Hub().Attach(s->m_delivery);
+  const HRESULT hr = s->QueryInterface(riid, out);
+  s->Release();
+  return hr;
+}
+
+Subscription::Subscription(const std::shared_ptr<ClientSession>& session, const SubscriptionState& state)
+    : m_session(session), m_point(*this) {
+  AddRefServerProcess();
+  Delivery::Hooks hooks = MtaThreadHooks();
+  std::weak_ptr<ClientSession> weak = session;
+  hooks.sinkFailed = [weak] {
+    if (std::shared_ptr<ClientSession> s = weak.lock()) s->DisconnectAll();
+  };
+  m_delivery = std::make_shared<Delivery>(state, std::move(hooks));
+  m_session->Add(this);
+}
+
+Subscription::~Subscription() {
+  m_session->Remove(this);
+  Hub().Detach(m_delivery.get());
+  m_delivery->Stop();
+  ReleaseServerProcess();
+}
+
+ULONG Subscription::Release() {
+  const ULONG n = m_ref.Down();
+  if (n == 0) delete this;
+  return n;
+}
+
+HRESULT Subscription::QueryInterface(REFIID riid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (riid == IID_IUnknown || riid == IID_IOPCEventSubscriptionMgt)
+    *out = static_cast<IOPCEventSubscriptionMgt*>(this);
+  else if (riid == IID_IConnectionPointContainer)
+    *out = static_cast<IConnectionPointContainer*>(this);
+  else
+    return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
+}
+
+bool Subscription::CategoryKnown(DWORD category) const {
+  for (const wtsim::Category& c : Hub().Categories())
+    if (c.id == category) return true;
+  return false;
+}
+
+HRESULT Subscription::SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories,
+                                DWORD dwLowSeverity, DWORD dwHighSeverity, DWORD dwNumAreas, LPWSTR* pszAreaList,
+                                DWORD dwNumSources, LPWSTR* pszSourceList) {
+  if ((dwNumCategories && !pdwEventCategories) || (dwNumAreas && !pszAreaList) || (dwNumSources && !pszSourceList))
+    return E_INVALIDARG;
+  EventFilter f;
+  f.eventTypes = dwEventType;
+  f.categories.assign(pdwEventCategories, pdwEventCategories + dwNumCategories);
+  f.lowSeverity = dwLowSeverity;
+  f.highSeverity = dwHighSeverity;
+  for (DWORD i = 0; i < dwNumAreas; ++i) {
+    if (!pszAreaList[i]) return E_INVALIDARG;
+    f.areas.push_back(FromWide(pszAreaList[i]));
+  }
+  for (DWORD i = 0; i < dwNumSources; ++i) {
+    if (!pszSourceList[i]) return E_INVALIDARG;
+    f.sources.push_back(FromWide(pszSourceList[i]));
+  }
+  if (Validate(f, Hub().Categories()) != FilterError::None) return E_INVALIDARG;
+  m_delivery->SetFilter(f);
+  return S_OK;
+}
+
+HRESULT Subscription::GetFilter(DWORD* pdwEventType, DWORD* pdwNumCategories, DWORD** ppdwEventCategories,
+                                DWORD* pdwLowSeverity, DWORD* pdwHighSeverity, DWORD* pdwNumAreas,
+                                LPWSTR** ppszAreaList, DWORD* pdwNumSources, LPWSTR** ppszSourceList) {
+  if (!pdwEventType || !pdwNumCategories || !ppdwEventCategories || !pdwLowSeverity || !pdwHighSeverity ||
+      !pdwNumAreas || !ppszAreaList || !pdwNumSources || !ppszSourceList)
+    return E_INVALIDARG;
+  const EventFilter f = m_delivery->Filter();
+  DWORD* categories = nullptr;
+  if (!f.categories.empty()) {
+    categories = static_cast<DWORD*>(CoTaskMemAlloc(f.categories.size() * sizeof(DWORD)));
+    if (!categories) return E_OUTOFMEMORY;
+    for (size_t i = 0; i < f.categories.size(); ++i) categories[i] = f.categories[i];
+  }
+  LPWSTR* areas = nullptr;
+  LPWSTR* sources = nullptr;
+  if (!CoTaskStrings(f.areas, &areas) || !CoTaskStrings(f.sources, &sources)) {
+    CoTaskMemFree(categories);
+    FreeCoTaskStrings(areas, f.areas.size());
+    return E_OUTOFMEMORY;
+  }
+  *pdwEventType = f.eventTypes;
+  *pdwNumCategories = static_cast<DWORD>(f.categories.size());
+  *ppdwEventCategories = categories;
+  *pdwLowSeverity = f.lowSeverity;
+  *pdwHighSeverity = f.highSeverity;
+  *pdwNumAreas = static_cast<DWORD>(f.areas.size());
+  *ppszAreaList = areas;
+  *pdwNumSources = static_cast<DWORD>(f.sources.size());
+  *ppszSourceList = sources;
+  return S_OK;
+}
+
+// The plant's notifications carry no attributes: none can be selected.
+HRESULT Subscription::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount, DWORD* dwAttributeIDs) {
+  if (!CategoryKnown(dwEventCategory) || (dwCount && !dwAttributeIDs)) return E_INVALIDARG;
+  return dwCount == 0 ? S_OK : E_INVALIDARG;
+}
+
+HRESULT Subscription::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttributeIDs) {
+  if (!pdwCount || !ppdwAttributeIDs) return E_INVALIDARG;
+  *pdwCount = 0;
+  *ppdwAttributeIDs = nullptr;
+  return CategoryKnown(dwEventCategory) ? S_OK : E_INVALIDARG;
+}
+
+HRESULT Subscription::Refresh(DWORD dwConnection) {
+  {
+    std::lock_guard<std::mutex> lock(m_adviseMutex);
+    if (m_cookie == 0 || dwConnection != m_cookie) return E_INVALIDARG;
+  }
+  if (Hub().Scripted(wtsim::Call::Refresh)) {
+    Log("Refresh fails (scripted)");
+    return E_FAIL;
+  }
+  switch (m_delivery->StartRefresh(Hub().Snapshot())) {
+    case Delivery::RefreshError::None: return S_OK;
+    case Delivery::RefreshError::Busy: return OPC_E_BUSY;
+    default: return E_INVALIDARG;  // unadvised meanwhile
+  }
+}
+
+HRESULT Subscription::CancelRefresh(DWORD dwConnection) {
+  {
+    std::lock_guard<std::mutex> lock(m_adviseMutex);
+    if (m_cookie == 0 || dwConnection != m_cookie) return E_INVALIDARG;
+  }
+  return m_delivery->CancelRefresh() == Delivery::RefreshError::None ? S_OK : E_INVALIDARG;
+}
+
+HRESULT Subscription::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
+                               OPCHANDLE* phClientSubscription) {
+  if (!pbActive || !pdwBufferTime || !pdwMaxSize || !phClientSubscription) return E_INVALIDARG;
+  const SubscriptionState s = m_delivery->State();
+  *pbActive = s.active ? TRUE : FALSE;
+  *pdwBufferTime = s.bufferTimeMs;
+  *pdwMaxSize = s.maxSize;
+  *phClientSubscription = s.clientHandle;
+  return S_OK;
+}
+
+HRESULT Subscription::SetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
+                               OPCHANDLE hClientSubscription, DWORD* pdwRevisedBufferTime,
+                               DWORD* pdwRevisedMaxSize) {
+  if (!pdwRevisedBufferTime || !pdwRevisedMaxSize) return E_INVALIDARG;
+  SubscriptionState s = m_delivery->State();
+  if (pbActive) s.active = *pbActive != FALSE;
+  if (pdwBufferTime) s.bufferTimeMs = *pdwBufferTime;
+  if (pdwMaxSize) s.maxSize = *pdwMaxSize;
+  s.clientHandle = hClientSubscription;
+  m_delivery->SetState(s);
+  *pdwRevisedBufferTime = s.bufferTimeMs;
+  *pdwRevisedMaxSize = s.maxSize;
+  return S_OK;
+}
+
+HRESULT Subscription::EnumConnectionPoints(IEnumConnectionPoints** out) {
+  if (out) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT Subscription::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (riid != IID_IOPCEventSink) return CONNECT_E_NOCONNECTION;
+  *out = &m_point;
+  m_point.AddRef();
+  return S_OK;
+}
+
+HRESULT Subscription::AdviseSink(IUnknown* unk, DWORD* cookie) {
+  std::lock_guard<std::mutex> lock(m_adviseMutex);
+  if (m_cookie != 0) return CONNECT_E_ADVISELIMIT;
+  IOPCEventSink* sink = nullptr;
+  if (FAILED(unk->QueryInterface(IID_IOPCEventSink, reinterpret_cast<void**>(&sink))) || !sink)
+    return CONNECT_E_CANNOTCONNECT;
+  m_delivery->SetSink(MakeSinkFn(sink));
+  m_cookie = ++g_nextCookie;
+  *cookie = m_cookie;
+  Hub().StartClock();
+  return S_OK;
+}
+
+HRESULT Subscription::UnadviseSink(DWORD cookie) {
+  // Scripted before the check: the hang is of the client's disconnect.
+  if (Hub().Scripted(wtsim::Call::Disconnect)) Log("Unadvise: scripted failure ignored");
+  {
+    std::lock_guard<std::mutex> lock(m_adviseMutex);
+    if (m_cookie == 0 || cookie != m_cookie) return CONNECT_E_NOCONNECTION;
+    m_cookie = 0;
+  }
+  m_delivery->SetSink(nullptr);
+  return S_OK;
+}
+
+void Subscription::DisconnectClient() {
+  {
+    std::lock_guard<std::mutex> lock(m_adviseMutex);
+    m_cookie = 0;
+  }
+  m_delivery->SetSink(nullptr);
+  CoDisconnectObject(static_cast<IConnectionPoint*>(&m_point), 0);
+  CoDisconnectObject(static_cast<IOPCEventSubscriptionMgt*>(this), 0);
+}
+
+}  // namespace opcsrv

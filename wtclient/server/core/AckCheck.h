@@ -1,0 +1,20 @@
+// Whether a client's acknowledgement of one condition is accepted. The
+// client names the condition by source and name and proves it saw the
+// current activation by its active time. A condition that returned to
+// normal unacknowledged still takes its acknowledgement; any other known
+// condition that is not active counts as already acknowledged.
+#pragma once
+#include <cstdint>
+
+#include "wtclient/server/core/ConditionCatalog.h"
+#include "wtclient/server/core/ConditionMemory.h"
+#include "wtclient/sim/ConditionTable.h"
+
+namespace opcsrv {
+
+enum class AckVerdict { Accepted, UnknownCondition, WrongActiveTime, AlreadyAcked };
+
+AckVerdict CheckAck(const wtsim::ConditionTable& active, const ConditionMemory& memory, const ConditionCatalog& catalog,
+                    const String& source, const String& condition, uint64_t activeTime);
+
+}  // namespace opcsrv

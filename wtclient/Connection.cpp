@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "wtclient/LocalMachine.h"
+
 namespace wtclient {
 namespace {
 
@@ -20,7 +22,25 @@ FILETIME ToFileTime(uint64_t t) {
 
 std::wstring Wide(const String& s) { return std::wstring(s.begin(), s.end()); }
 
+const char kServerProgId[] = "Velmaric.TamborelOpcDa.1";
+
 }  // namespace
+
+std::shared_ptr<Connection> Connection::Open(LPCSTR machineName, LPCSTR serverProgId) {
+  Registry& reg = Registry::Get();
+  std::shared_ptr<ScenarioSource> src = reg.CurrentScenario();
+  uint32_t hangMs = 0;
+  const bool scriptedFailure = reg.TakeFailure(*src, wtsim::Call::Connect, hangMs);
+  if (hangMs) Sleep(hangMs);
+  // Like a COM client library, nothing works on a thread that did not
+  // initialise the library.
+  if (!reg.ThreadInitialised() || !src->ok || scriptedFailure || !IsLocalMachine(machineName) || !serverProgId ||
+      lstrcmpiA(serverProgId, kServerProgId) != 0)
+    return nullptr;
+  const uint64_t seed = src->scenario.seed ? src->scenario.seed
+                                           : (GetTickCount64() * 0x9E3779B97F4A7C15ULL) ^ reg.NextSerial();
+  return std::make_shared<Connection>(src, seed);
+}
 
 Connection::Connection(std::shared_ptr<ScenarioSource> source, uint64_t seed)
     : m_source(std::move(source)), m_engine(m_source->scenario, seed) {
@@ -33,7 +53,19 @@ Connection::~Connection() {
   DeleteCriticalSection(&m_cs);
 }
 
-void Connection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names) {
+// The scripted outcome of a call: it first hangs if asked, then fails or not.
+bool Connection::Fails(wtsim::Call call) {
+  uint32_t hangMs = 0;
+  const bool fail = Registry::Get().TakeFailure(*m_source, call, hangMs);
+  if (hangMs) Sleep(hangMs);
+  return fail;
+}
+
+bool Connection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names) {
+  *count = 0;
+  *ids = nullptr;
+  *names = nullptr;
+  if (Fails(wtsim::Call::Query)) return false;
   Lock lock(m_cs);
   m_categoryIds.clear();
   m_categoryText.clear();
@@ -47,9 +79,14 @@ void Connection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LP
   *count = static_cast<DWORD>(m_categoryIds.size());
   *ids = m_categoryIds.empty() ? nullptr : m_categoryIds.data();
   *names = m_categoryNames.empty() ? nullptr : m_categoryNames.data();
+  return true;
 }
 
-HANDLE Connection::Subscribe(DWORD clientHandle) {
+HANDLE Connection::Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) {
+  if (Fails(wtsim::Call::Subscribe)) return nullptr;
+  // Both may point to the same variable; each is written once.
+  if (revisedBufferTime) *revisedBufferTime = wtsim::EventEngine::kBufferTimeMs;
+  if (revisedMaxSize) *revisedMaxSize = wtsim::EventEngine::kMaxBatch;
   Lock lock(m_cs);
   if (m_stop.load()) return nullptr;
   if (!m_thread) {
@@ -70,6 +107,7 @@ HANDLE Connection::Subscribe(DWORD clientHandle) {
 }
 
 bool Connection::Refresh(DWORD clientHandle) {
+  if (Fails(wtsim::Call::Refresh)) return false;
   Lock lock(m_cs);
   if (m_stop.load() || std::find(m_clients.begin(), m_clients.end(), clientHandle) == m_clients.end()) return false;
   m_refreshes.push_back(clientHandle);
@@ -78,6 +116,7 @@ bool Connection::Refresh(DWORD clientHandle) {
 }
 
 void Connection::Close() {
+  Fails(wtsim::Call::Disconnect);  // only its hang applies
   HANDLE thread = nullptr;
   {
     Lock lock(m_cs);

@@ -10,14 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "wtclient/AEConnection.h"
 #include "wtclient/DeliveryStats.h"
 #include "wtclient/Registry.h"
 #include "wtclient/sim/EventEngine.h"
 
 namespace wtclient {
 
-class Connection : public std::enable_shared_from_this<Connection> {
+class Connection : public AEConnection, public std::enable_shared_from_this<Connection> {
  public:
+  // A connection to the simulator for the current scenario, or null when the
+  // thread did not initialise the library, the scenario is unusable, the
+  // scenario scripts a failure, or the server asked for is not ours.
+  static std::shared_ptr<Connection> Open(LPCSTR machineName, LPCSTR serverProgId);
+
   Connection(std::shared_ptr<ScenarioSource> source, uint64_t seed);
   ~Connection();
   Connection(const Connection&) = delete;
@@ -25,18 +31,18 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   ScenarioSource& Source() { return *m_source; }
 
-  // Categories of the event types in the mask; the arrays stay valid until
-  // the next query or the connection's end.
-  void QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names);
-  // Adds a subscription; the first one starts the delivery. 0 on failure.
-  HANDLE Subscribe(DWORD clientHandle);
+  // Each call first plays the scenario's scripted hang and failure.
+  bool QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names) override;
+  // The first subscription starts the delivery.
+  HANDLE Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) override;
   // Queues a refresh for the subscription; false if there is none.
-  bool Refresh(DWORD clientHandle);
-  // Stops the delivery; returns once no callback can start or is running,
-  // except the one that called it (it returns to a thread that then ends).
-  void Close();
+  bool Refresh(DWORD clientHandle) override;
+  // Stops the delivery; a callback that called it returns to a thread that
+  // then ends.
+  void Close() override;
 
  private:
+  bool Fails(wtsim::Call call);
   static DWORD WINAPI ThreadMain(void* arg);
   void Run();
   void Deliver(const wtsim::Batch& batch, const std::vector<DWORD>& clients, bool refresh, bool last);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "wtclient/Connection.h"
+#include "wtclient/AEConnection.h"
 
 namespace wtclient {
 namespace {
@@ -54,28 +54,49 @@ Registry& Registry::Get() {
 Registry::Registry() {
   InitializeCriticalSection(&m_cs);
   m_tls = TlsAlloc();
+  m_comTls = TlsAlloc();
 }
 
 void Registry::SetCallback(PFN_ExtendedAECallback cb) { m_callback.store(cb); }
 
 PFN_ExtendedAECallback Registry::Callback() const { return m_callback.load(); }
 
-void Registry::ThreadInit() {
-  if (m_tls == TLS_OUT_OF_INDEXES) return;
-  const uintptr_t n = reinterpret_cast<uintptr_t>(TlsGetValue(m_tls));
-  TlsSetValue(m_tls, reinterpret_cast<LPVOID>(n + 1));
+namespace {
+
+uintptr_t Count(DWORD slot) { return reinterpret_cast<uintptr_t>(TlsGetValue(slot)); }
+
+void SetCount(DWORD slot, uintptr_t n) { TlsSetValue(slot, reinterpret_cast<LPVOID>(n)); }
+
+}  // namespace
+
+void Registry::ThreadInit(bool comInitialised) {
+  if (m_tls == TLS_OUT_OF_INDEXES || m_comTls == TLS_OUT_OF_INDEXES) return;
+  SetCount(m_tls, Count(m_tls) + 1);
+  if (comInitialised) SetCount(m_comTls, Count(m_comTls) + 1);
 }
 
-bool Registry::ThreadUninit() {
-  if (m_tls == TLS_OUT_OF_INDEXES) return true;
-  const uintptr_t n = reinterpret_cast<uintptr_t>(TlsGetValue(m_tls));
+bool Registry::ThreadUninit(bool& comInitialised) {
+  comInitialised = false;
+  if (m_tls == TLS_OUT_OF_INDEXES || m_comTls == TLS_OUT_OF_INDEXES) return true;
+  const uintptr_t n = Count(m_tls);
   if (n == 0) return false;
-  TlsSetValue(m_tls, reinterpret_cast<LPVOID>(n - 1));
+  SetCount(m_tls, n - 1);
+  // CoInitializeEx either always or never succeeds on one thread, so the
+  // COM count runs out together with the total.
+  const uintptr_t com = Count(m_comTls);
+  if (com > 0) {
+    SetCount(m_comTls, com - 1);
+    comInitialised = true;
+  }
   return true;
 }
 
 bool Registry::ThreadInitialised() const {
   return m_tls == TLS_OUT_OF_INDEXES || TlsGetValue(m_tls) != nullptr;
+}
+
+bool Registry::ThreadComInitialised() const {
+  return m_comTls != TLS_OUT_OF_INDEXES && TlsGetValue(m_comTls) != nullptr;
 }
 
 std::shared_ptr<ScenarioSource> Registry::CurrentScenario() {
@@ -101,7 +122,7 @@ bool Registry::TakeFailure(ScenarioSource& src, wtsim::Call call, uint32_t& hang
   return src.scenario.TakeFailure(call);
 }
 
-HANDLE Registry::Add(std::shared_ptr<Connection> c) {
+HANDLE Registry::Add(std::shared_ptr<AEConnection> c) {
   Lock lock(m_cs);
   const uintptr_t h = m_nextHandle;
   m_nextHandle += 4;
@@ -109,17 +130,17 @@ HANDLE Registry::Add(std::shared_ptr<Connection> c) {
   return reinterpret_cast<HANDLE>(h);
 }
 
-std::shared_ptr<Connection> Registry::Find(HANDLE h) {
+std::shared_ptr<AEConnection> Registry::Find(HANDLE h) {
   Lock lock(m_cs);
   auto it = m_connections.find(reinterpret_cast<uintptr_t>(h));
   return it == m_connections.end() ? nullptr : it->second;
 }
 
-std::shared_ptr<Connection> Registry::Remove(HANDLE h) {
+std::shared_ptr<AEConnection> Registry::Remove(HANDLE h) {
   Lock lock(m_cs);
   auto it = m_connections.find(reinterpret_cast<uintptr_t>(h));
   if (it == m_connections.end()) return nullptr;
-  std::shared_ptr<Connection> c = std::move(it->second);
+  std::shared_ptr<AEConnection> c = std::move(it->second);
   m_connections.erase(it);
   return c;
 }

@@ -15,7 +15,7 @@
 
 namespace wtclient {
 
-class Connection;
+class AEConnection;
 
 // A loaded scenario; ok is false when the file could not be used, and then
 // every connect fails.
@@ -31,19 +31,25 @@ class Registry {
   void SetCallback(PFN_ExtendedAECallback cb);
   PFN_ExtendedAECallback Callback() const;
 
-  // Per-thread initialisation count of WTclientCoInit / WTclientCoUninit.
-  void ThreadInit();
-  bool ThreadUninit();
+  // Per-thread initialisation count of WTclientCoInit / WTclientCoUninit,
+  // and how many of those initialised COM (multithreaded) on the thread: a
+  // thread already in a single-threaded apartment counts for the simulator
+  // but cannot use COM servers.
+  void ThreadInit(bool comInitialised);
+  // False when the thread has no initialisation left; otherwise also tells
+  // whether the one undone had initialised COM.
+  bool ThreadUninit(bool& comInitialised);
   bool ThreadInitialised() const;
+  bool ThreadComInitialised() const;
 
   // The scenario named by WTCLIENT_SIM_SCENARIO now, or the plant.
   std::shared_ptr<ScenarioSource> CurrentScenario();
   // Consumes one scripted failure of the call; also reports its hang time.
   bool TakeFailure(ScenarioSource& src, wtsim::Call call, uint32_t& hangMs);
 
-  HANDLE Add(std::shared_ptr<Connection> c);
-  std::shared_ptr<Connection> Find(HANDLE h);
-  std::shared_ptr<Connection> Remove(HANDLE h);
+  HANDLE Add(std::shared_ptr<AEConnection> c);
+  std::shared_ptr<AEConnection> Find(HANDLE h);
+  std::shared_ptr<AEConnection> Remove(HANDLE h);
   uint32_t NextSerial();
 
  private:
@@ -51,8 +57,9 @@ class Registry {
   mutable CRITICAL_SECTION m_cs;
   std::atomic<PFN_ExtendedAECallback> m_callback{nullptr};
   DWORD m_tls = TLS_OUT_OF_INDEXES;
+  DWORD m_comTls = TLS_OUT_OF_INDEXES;
   std::map<std::string, std::shared_ptr<ScenarioSource>> m_scenarios;
-  std::map<uintptr_t, std::shared_ptr<Connection>> m_connections;
+  std::map<uintptr_t, std::shared_ptr<AEConnection>> m_connections;
   uintptr_t m_nextHandle = 0x4100;
   uint32_t m_serial = 0;
 };

@@ -1,4 +1,5 @@
-/* WTclient.dll: OPC Alarms & Events client library (our simulated build).
+/* WTclient.dll: OPC Alarms & Events client library (ours: an OPC AE client
+ * over COM, with an in-process simulator as a test mode).
  * Plain C header, shared by the library and by the control's loader, which
  * resolves the exports with GetProcAddress through the PFN_ types below.
  * Every export is __stdcall and exported undecorated. */
@@ -51,9 +52,10 @@ typedef char wtclient_oneventstruct_size_check[(sizeof(ONEVENTSTRUCT) == 72) ? 1
 #define WTCLIENT_TRACKING_EVENT 2
 #define WTCLIENT_CONDITION_EVENT 4
 
-/* Notification callback: called on a thread of the library with the client
- * handle given to Create_AE_Subscription; the records are valid only during
- * the call. */
+/* Notification callback: called on a thread of the library (over COM, an
+ * RPC thread of the multithreaded apartment) with the client handle given to
+ * Create_AE_Subscription; the records are valid only during the call, and no
+ * string in them is null. */
 typedef void(CALLBACK *PFN_ExtendedAECallback)(DWORD clientHandle, BOOL refresh, BOOL lastRefresh,
                                                 DWORD count, ONEVENTSTRUCT *events);
 

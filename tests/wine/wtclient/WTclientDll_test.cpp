@@ -131,6 +131,8 @@ size_t EventCount(const std::vector<Record>& rs) {
 class WTclientDll : public testing::Test {
  protected:
   static void SetUpTestSuite() {
+    // The in-process simulator, not a COM server.
+    SetEnvironmentVariableA("WTCLIENT_INPROCESS", "1");
     lib.module = LoadLibraryW(DllPath().c_str());
     ASSERT_NE(lib.module, nullptr) << "cannot load WTclient.dll, error " << GetLastError();
     Resolve(lib.module, lib.CoInit, "WTclientCoInit");

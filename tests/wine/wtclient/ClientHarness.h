@@ -1,0 +1,146 @@
+// WTclient.dll loaded the way the control loads it, and a recorder for its
+// notification callback, for the tests that drive the library over COM.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/wine/common/WineTestUtil.h"
+#include "wtclient/WTclient.h"
+
+namespace harness {
+
+struct Lib {
+  HMODULE module = nullptr;
+  PFN_WTclientCoInit CoInit = nullptr;
+  PFN_WTclientCoUninit CoUninit = nullptr;
+  PFN_EnableExtendedAECallback EnableCallback = nullptr;
+  PFN_ConnectOPC_AE Connect = nullptr;
+  PFN_QueryEventCategories Query = nullptr;
+  PFN_Create_AE_Subscription Subscribe = nullptr;
+  PFN_Refresh_AE_Subscription Refresh = nullptr;
+  PFN_DisconnectOPC_AE Disconnect = nullptr;
+
+  template <typename T>
+  bool Resolve(T& fn, const char* name) {
+    fn = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return fn != nullptr;
+  }
+  bool Load() {
+    module = LoadLibraryW(BinPath(L"WTclient.dll").c_str());
+    return module && Resolve(CoInit, "WTclientCoInit") && Resolve(CoUninit, "WTclientCoUninit") &&
+           Resolve(EnableCallback, "EnableExtendedAECallback") && Resolve(Connect, "ConnectOPC_AE") &&
+           Resolve(Query, "QueryEventCategories") && Resolve(Subscribe, "Create_AE_Subscription") &&
+           Resolve(Refresh, "Refresh_AE_Subscription") && Resolve(Disconnect, "DisconnectOPC_AE");
+  }
+};
+
+// One callback call, with the records' values copied out.
+struct Call {
+  DWORD thread, client;
+  BOOL refresh, last;
+  DWORD count;
+  std::vector<std::wstring> sources, messages, conditions, actors;
+  std::vector<DWORD> categories, severities, types, attributeCounts;
+  std::vector<bool> attributesNull;
+  std::vector<ULONGLONG> times;
+};
+
+class Recorder {
+ public:
+  Recorder() { InitializeCriticalSection(&m_cs); }
+  void Add(const Call& c, std::function<void(DWORD)>& hook) {
+    EnterCriticalSection(&m_cs);
+    m_calls.push_back(c);
+    hook = m_hook;
+    LeaveCriticalSection(&m_cs);
+  }
+  size_t Count() {
+    EnterCriticalSection(&m_cs);
+    const size_t n = m_calls.size();
+    LeaveCriticalSection(&m_cs);
+    return n;
+  }
+  size_t Records() {
+    size_t n = 0;
+    for (const Call& c : Copy()) n += c.sources.size();
+    return n;
+  }
+  std::vector<Call> Copy() {
+    EnterCriticalSection(&m_cs);
+    std::vector<Call> r = m_calls;
+    LeaveCriticalSection(&m_cs);
+    return r;
+  }
+  void SetHook(std::function<void(DWORD)> hook) {
+    EnterCriticalSection(&m_cs);
+    m_hook = std::move(hook);
+    LeaveCriticalSection(&m_cs);
+  }
+  void Clear() {
+    EnterCriticalSection(&m_cs);
+    m_calls.clear();
+    m_hook = nullptr;
+    LeaveCriticalSection(&m_cs);
+  }
+  std::atomic<int> inside{0};
+
+ private:
+  CRITICAL_SECTION m_cs;
+  std::vector<Call> m_calls;
+  std::function<void(DWORD)> m_hook;
+};
+
+inline Recorder& Rec() {
+  static Recorder* r = new Recorder;
+  return *r;
+}
+
+inline void CALLBACK OnEvents(DWORD client, BOOL refresh, BOOL last, DWORD count, ONEVENTSTRUCT* ev) {
+  ++Rec().inside;
+  Call c{GetCurrentThreadId(), client, refresh, last, count, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+  for (DWORD i = 0; i < count; ++i) {
+    c.sources.push_back(ev[i].szSource);
+    c.messages.push_back(ev[i].szMessage);
+    c.conditions.push_back(ev[i].szConditionName);
+    c.actors.push_back(ev[i].szActorID);
+    c.categories.push_back(ev[i].dwEventCategory);
+    c.severities.push_back(ev[i].dwSeverity);
+    c.types.push_back(ev[i].dwEventType);
+    c.attributeCounts.push_back(ev[i].dwNumEventAttrs);
+    c.attributesNull.push_back(ev[i].pEventAttributes == nullptr);
+    c.times.push_back((ULONGLONG(ev[i].ftTime.dwHighDateTime) << 32) | ev[i].ftTime.dwLowDateTime);
+  }
+  std::function<void(DWORD)> hook;
+  Rec().Add(c, hook);
+  if (hook) hook(client);
+  --Rec().inside;
+}
+
+inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+inline DWORD WINAPI RunFunction(void* fn) {
+  (*static_cast<const std::function<void()>*>(fn))();
+  return 0;
+}
+
+// Runs fn on a new thread and waits for it.
+inline void OnOtherThread(const std::function<void()>& fn) {
+  HANDLE t = CreateThread(nullptr, 0, &RunFunction, const_cast<std::function<void()>*>(&fn), 0, nullptr);
+  WaitForSingleObject(t, INFINITE);
+  CloseHandle(t);
+}
+
+}  // namespace harness

@@ -1,0 +1,74 @@
+#include "wtclient/client/ComConnect.h"
+
+#include "opc_ae.h"
+
+#include <string>
+
+#include "wtclient/Connection.h"
+#include "wtclient/LocalMachine.h"
+#include "wtclient/Registry.h"
+#include "wtclient/client/ComConnection.h"
+#include "wtclient/client/StatusWatch.h"
+
+namespace wtclient {
+namespace {
+
+const char kOwnProgId[] = "Velmaric.TamborelOpcDa.1";
+
+std::wstring Wide(LPCSTR s) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s, -1, &w[0], n);
+  w.resize(static_cast<size_t>(n - 1));
+  return w;
+}
+
+std::shared_ptr<AEConnection> SimulatorInstead(LPCSTR machineName, LPCSTR serverProgId) {
+  static LONG told = 0;
+  if (InterlockedExchange(&told, 1) == 0)
+    OutputDebugStringA("WTclient: Velmaric.TamborelOpcDa.1 is not registered; using the in-process simulator\n");
+  return Connection::Open(machineName, serverProgId);
+}
+
+IOPCEventServer* CreateServer(const CLSID& clsid, LPCSTR machineName) {
+  MULTI_QI mqi = {&IID_IOPCEventServer, nullptr, S_OK};
+  HRESULT hr;
+  if (IsLocalMachine(machineName)) {
+    // Any kind of local server, an in-process one included.
+    hr = CoCreateInstanceEx(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                            nullptr, 1, &mqi);
+  } else {
+    std::wstring machine = Wide(machineName);
+    COSERVERINFO info = {};
+    info.pwszName = &machine[0];
+    hr = CoCreateInstanceEx(clsid, nullptr, CLSCTX_REMOTE_SERVER, &info, 1, &mqi);
+  }
+  if (SUCCEEDED(hr) && SUCCEEDED(mqi.hr) && mqi.pItf) return static_cast<IOPCEventServer*>(mqi.pItf);
+  if (mqi.pItf) mqi.pItf->Release();
+  return nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<AEConnection> ConnectOverCom(LPCSTR machineName, LPCSTR serverProgId) {
+  if (!serverProgId || !*serverProgId || !Registry::Get().ThreadInitialised()) return nullptr;
+  CLSID clsid;
+  if (FAILED(CLSIDFromProgID(Wide(serverProgId).c_str(), &clsid))) {
+    if (lstrcmpiA(serverProgId, kOwnProgId) == 0) return SimulatorInstead(machineName, serverProgId);
+    return nullptr;
+  }
+  if (!Registry::Get().ThreadComInitialised()) return nullptr;
+  IOPCEventServer* server = CreateServer(clsid, machineName);
+  if (!server) return nullptr;
+  IOPCCommon* common = nullptr;
+  if (SUCCEEDED(server->QueryInterface(IID_IOPCCommon, reinterpret_cast<void**>(&common))) && common) {
+    common->SetClientName(L"Velmaric AE");  // a courtesy; its answer does not matter
+    common->Release();
+  }
+  auto c = std::make_shared<ComConnection>(server);
+  StatusWatch::Get().Add(c);
+  return c;
+}
+
+}  // namespace wtclient

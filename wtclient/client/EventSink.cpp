@@ -1,0 +1,72 @@
+#include "wtclient/client/EventSink.h"
+
+#include <vector>
+
+#include "wtclient/Registry.h"
+#include "wtclient/WTclient.h"
+
+namespace wtclient {
+namespace {
+
+wchar_t g_empty[1] = {0};
+
+LPWSTR OrEmpty(LPWSTR s) { return s ? s : g_empty; }
+
+}  // namespace
+
+EventSink::EventSink(std::shared_ptr<DeliveryGate> gate, OPCHANDLE serverHandle, DWORD clientHandle)
+    : m_gate(std::move(gate)), m_serverHandle(serverHandle), m_clientHandle(clientHandle) {}
+
+STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOPCEventSink)) {
+    *ppv = static_cast<IOPCEventSink*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) EventSink::AddRef() { return ++m_refs; }
+
+STDMETHODIMP_(ULONG) EventSink::Release() {
+  const ULONG n = --m_refs;
+  if (n == 0) delete this;
+  return n;
+}
+
+STDMETHODIMP EventSink::OnEvent(OPCHANDLE hClientSubscription, BOOL bRefresh, BOOL bLastRefresh, DWORD dwCount,
+                                ONEVENTSTRUCT* pEvents) {
+  if (dwCount > kMaxRecords || (dwCount > 0 && !pEvents)) return E_INVALIDARG;
+  // The control takes its client handle for a pointer: only the handle we
+  // gave this subscription's server lets a call through.
+  if (hClientSubscription != m_serverHandle) return E_INVALIDARG;
+  // Our copy: the callback never sees a null string, nor attributes whose
+  // count and array disagree.
+  std::vector<ONEVENTSTRUCT> records;
+  try {
+    records.assign(pEvents, pEvents + dwCount);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  for (ONEVENTSTRUCT& r : records) {
+    r.szSource = OrEmpty(r.szSource);
+    r.szMessage = OrEmpty(r.szMessage);
+    r.szConditionName = OrEmpty(r.szConditionName);
+    r.szSubconditionName = OrEmpty(r.szSubconditionName);
+    r.szActorID = OrEmpty(r.szActorID);
+    if (r.dwNumEventAttrs > kMaxAttributes || (r.dwNumEventAttrs > 0) != (r.pEventAttributes != nullptr)) {
+      r.dwNumEventAttrs = 0;
+      r.pEventAttributes = nullptr;
+    }
+  }
+  PFN_ExtendedAECallback cb = Registry::Get().Callback();
+  if (!cb || !m_gate->Enter()) return S_OK;
+  const LONGLONG begin = m_gate->Begin();
+  cb(m_clientHandle, bRefresh, bLastRefresh, dwCount, records.empty() ? nullptr : records.data());
+  m_gate->Leave(begin, dwCount);
+  return S_OK;
+}
+
+}  // namespace wtclient

@@ -1,27 +1,42 @@
 #!/usr/bin/env bash
-# The main job: builds everything, registers the control with Wine's regsvr32
-# and runs the viewer against the embedded simulated AE server. With a display
-# it opens a window; without one it runs headless for a few seconds, saves a
-# screenshot (build/win32/viewer.png) and prints what it received.
+# The main job: builds everything, registers the control, the OPC proxies and
+# our OPC AE server in Wine, and runs the viewer: the control connects through
+# WTclient.dll over COM to the server, which COM starts in a process of its
+# own. With a display it opens a window; without one it runs headless for a
+# few seconds, saves a screenshot (build/win32/viewer.png) and prints what it
+# received and the server process that sent it.
 #   run-viewer.sh [seconds]        (headless default: 8)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686-posix.cmake" >/dev/null
-cmake --build build/win32 -j2 --target velmaric_ocx wtclient VelmaricAEView
+cmake --build build/win32 -j2 --target velmaric_ocx wtclient VelmaricAEView opc_server opc_proxy
 bin="$PWD/build/win32"
 run=(scripts/wine-run.sh --prefix "$bin/wineprefix")
 winbin="Z:$(echo "$bin" | tr / '\\')"
 # A display run keeps a Wine prefix of its own: register there too.
 [ -n "${DISPLAY:-}" ] && export VELMARIC_DISPLAY=1
 "${run[@]}" --timeout 60 regsvr32 /s "$winbin\\Velmaric AE.ocx"
+"${run[@]}" --timeout 60 regsvr32 /s "$winbin\\VelmaricOpcAEps.dll"
+"${run[@]}" --timeout 60 "$bin/VelmaricOpcServer.exe" /RegServer
 if [ -n "${DISPLAY:-}" ]; then
   "${run[@]}" --timeout 86400 "$bin/VelmaricAEView.exe"
 else
   seconds="${1:-8}"
   rm -f "$bin/viewer.bmp" "$bin/viewer.png"
+  # Watches for the server process while the viewer runs.
+  ( for _ in $(seq $((seconds * 4 + 40))); do
+      cmdline=$(grep -l -a 'VelmaricOpcServer[.]exe' /proc/[0-9]*/cmdline 2>/dev/null | head -n1) || true
+      if [ -n "$cmdline" ]; then
+        echo "OPC AE server process: $(tr '\0' ' ' <"$cmdline" 2>/dev/null)"
+        break
+      fi
+      sleep 0.25
+    done ) &
+  watcher=$!
   "${run[@]}" --timeout $((seconds + 60)) "$bin/VelmaricAEView.exe" --seconds "$seconds" \
     --screenshot "$winbin\\viewer.bmp"
+  wait "$watcher" 2>/dev/null || true
   if [ -f "$bin/viewer.bmp" ]; then
     convert "$bin/viewer.bmp" -alpha off "$bin/viewer.png" && echo "screenshot: $bin/viewer.png"
   fi

@@ -5,6 +5,8 @@
 // a destruction and a disconnect in the middle of the flood. Prints the
 // figures: announced per second, the longest message dispatch, the longest
 // callback into the control, memory after the first and the last trim.
+// Built twice: fed by WTclient.dll's in-process simulator, and (with
+// VELMARIC_REAL_SERVER) by our OPC AE server across the process boundary.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <psapi.h>
@@ -17,6 +19,9 @@
 
 #include "tests/wine/common/OcxModule.h"
 #include "tests/wine/common/Scenario.h"
+#ifdef VELMARIC_REAL_SERVER
+#include "tests/wine/common/OpcServerProcess.h"
+#endif
 
 namespace {
 
@@ -132,12 +137,21 @@ class Flood : public ::testing::Test {
       EXPECT_EQ(canUnload(), S_OK);
     }
     OleUninitialize();
+#ifdef VELMARIC_REAL_SERVER
+    // Its last client gone, the server leaves by itself.
+    EXPECT_TRUE(m_server.WaitExit(20000)) << "the server outlived its clients";
+    m_server.Stop(0);
+#endif
     if (!m_scenario.empty()) DeleteFileA(m_scenario.c_str());
     DeleteFileA(m_statsPath.c_str());
   }
 
   void Host(const std::string& tag, int total) {
+#ifdef VELMARIC_REAL_SERVER
+    ASSERT_TRUE(m_server.Start(tag, FloodScenario(total))) << "the OPC AE server did not start";
+#else
     m_scenario = UseScenario(tag, FloodScenario(total));
+#endif
     m_host = CreateWindowExW(0, L"AtlAxWin", L"VELMARICAE.VelmaricAECtrl.1", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
                              0, 800, 400, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(m_host, nullptr);
@@ -217,6 +231,9 @@ class Flood : public ::testing::Test {
   DWORD m_cookie = 0;
   FloodSink m_sink;
   double m_longestDispatch = 0;
+#ifdef VELMARIC_REAL_SERVER
+  OpcServerProcess m_server;
+#endif
 };
 
 TEST_F(Flood, EveryNotificationIsAnnouncedOnceInOrderAndTheScreenKeepsRunning) {

@@ -90,6 +90,9 @@ class SafeLoad : public ::testing::Test {
   }
 
   void SetUp() override {
+    // The genuine copy serves from its own simulator: this test is about
+    // which file is loaded, not about a server in another process.
+    SetEnvironmentVariableW(L"WTCLIENT_INPROCESS", L"1");
     ASSERT_NE(s_ocx, nullptr) << "the OCX copy did not load";
     for (const wchar_t* d : {L"genuine", L"probe", L"cwd", L"partial"})
       ASSERT_TRUE(Exists(s_box->Dir(d) + L"WTclient.dll")) << "missing copy in " << d;

@@ -8,58 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/common/NewEventSink.h"
 #include "tests/wine/common/OcxModule.h"
 
 namespace {
 
-struct Received {
-  DATE date;
-  std::wstring source, message, category;
-  SHORT severity;
-  VARTYPE types[5];
-};
-
-class Sink : public IDispatch {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kDiidVelmaricAEEvents)) {
-      *ppv = static_cast<IDispatch*>(this);
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
-    if (id != 1 || !p || p->cArgs != 5) {
-      ++m_unexpected;
-      return S_OK;
-    }
-    Received r;
-    for (int k = 0; k < 5; ++k) r.types[k] = V_VT(&p->rgvarg[4 - k]);  // arguments come last first
-    r.date = V_DATE(&p->rgvarg[4]);
-    r.source = V_BSTR(&p->rgvarg[3]);
-    r.message = V_BSTR(&p->rgvarg[2]);
-    r.category = V_BSTR(&p->rgvarg[1]);
-    r.severity = V_I2(&p->rgvarg[0]);
-    m_events.push_back(r);
-    return S_OK;
-  }
-  std::vector<Received> m_events;
-  int m_unexpected = 0;
-};
-
 using AtlAxWinInitFn = BOOL(WINAPI*)();
 using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 
-void Pump(DWORD ms, const std::vector<Received>* until = nullptr, size_t count = 0) {
+void Pump(DWORD ms, const std::vector<NewEventCall>* until = nullptr, size_t count = 0) {
   DWORD end = GetTickCount() + ms;
   while (static_cast<LONG>(end - GetTickCount()) > 0) {
     MSG m;
@@ -140,7 +97,7 @@ class LiveEvents : public ::testing::Test {
 
   std::wstring m_scenario;
   AtlAxGetControlFn m_getControl = nullptr;
-  Sink m_sink;
+  NewEventSink m_sink;
 };
 
 TEST_F(LiveEvents, ConnectDeliversNotificationsAsNewEvents) {
@@ -158,12 +115,12 @@ TEST_F(LiveEvents, ConnectDeliversNotificationsAsNewEvents) {
   ASSERT_EQ(V_VT(&r), VT_BOOL);
   EXPECT_EQ(V_BOOL(&r), VARIANT_TRUE);
 
-  Pump(10000, &m_sink.m_events, 3);
-  ASSERT_EQ(m_sink.m_events.size(), 3u);
-  EXPECT_EQ(m_sink.m_unexpected, 0);
-  const Received& a = m_sink.m_events[0];
+  Pump(10000, &m_sink.calls, 3);
+  ASSERT_EQ(m_sink.calls.size(), 3u);
+  EXPECT_EQ(m_sink.unexpected, 0);
+  const NewEventCall& a = m_sink.calls[0];
   const VARTYPE expected[5] = {VT_DATE, VT_BSTR, VT_BSTR, VT_BSTR, VT_I2};
-  for (const Received& e : m_sink.m_events)
+  for (const NewEventCall& e : m_sink.calls)
     for (int k = 0; k < 5; ++k) EXPECT_EQ(e.types[k], expected[k]) << k;
   EXPECT_EQ(a.source, L"Area1.Boiler.TI101");
   EXPECT_EQ(a.message, L"Temperature high");
@@ -180,10 +137,10 @@ TEST_F(LiveEvents, ConnectDeliversNotificationsAsNewEvents) {
   SystemTimeToVariantTime(&local, &expectedDate);
   EXPECT_NEAR(a.date, expectedDate, 0.5 / 86400);
 
-  const Received& b = m_sink.m_events[1];
+  const NewEventCall& b = m_sink.calls[1];
   EXPECT_EQ(b.category, L"Acknowledgement");
   EXPECT_EQ(b.severity, 4464);  // low 16 bits of 70000
-  EXPECT_EQ(m_sink.m_events[2].category, L"");  // not in the category table
+  EXPECT_EQ(m_sink.calls[2].category, L"");  // not in the category table
 
   // Disconnect, then connect again and destroy the control while connected.
   t0 = GetTickCount();

@@ -8,60 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/common/NewEventSink.h"
 #include "tests/wine/common/OcxModule.h"
 #include "tests/wine/common/UiRobot.h"
-
-struct NewEventCall {
-  DATE date = 0;
-  std::wstring source, message, category;
-  SHORT severity = 0;
-  DWORD tick = 0;
-};
-
-// NewEvent as a container's sink; keeps each call's values.
-class NewEventSink : public IDispatch {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kDiidVelmaricAEEvents)) {
-      *ppv = static_cast<IDispatch*>(this);
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
-    if (id != 1 || !p || p->cArgs != 5 || V_VT(&p->rgvarg[4]) != VT_DATE || V_VT(&p->rgvarg[0]) != VT_I2) {
-      ++unexpected;
-      return S_OK;
-    }
-    ++count;
-    if (keep) {
-      NewEventCall c;
-      c.date = V_DATE(&p->rgvarg[4]);
-      c.source = V_BSTR(&p->rgvarg[3]) ? V_BSTR(&p->rgvarg[3]) : L"";
-      c.message = V_BSTR(&p->rgvarg[2]) ? V_BSTR(&p->rgvarg[2]) : L"";
-      c.category = V_BSTR(&p->rgvarg[1]) ? V_BSTR(&p->rgvarg[1]) : L"";
-      c.severity = V_I2(&p->rgvarg[0]);
-      c.tick = GetTickCount();
-      calls.push_back(c);
-    }
-    if (onEvent) onEvent(count);
-    return S_OK;
-  }
-  bool keep = true;
-  size_t count = 0;
-  int unexpected = 0;
-  std::vector<NewEventCall> calls;
-  std::function<void(size_t)> onEvent;
-};
 
 class HostedControl {
  public:

@@ -60,6 +60,48 @@ void Unregister() {
   }
 }
 
+// Our ProgID's entry in the machine's classes, changed for one test and put
+// back as it was: pointed at another class, or taken away.
+class OwnProgIdEntry {
+ public:
+  OwnProgIdEntry() : m_had(KeyExists()) {
+    if (m_had) {
+      m_default = Read(kKey, nullptr);
+      m_clsid = Read(kKey + L"\\CLSID", nullptr);
+    }
+  }
+  ~OwnProgIdEntry() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey.c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey.c_str());
+    if (m_had) {
+      SetString(HKEY_LOCAL_MACHINE, kKey, nullptr, m_default);
+      SetString(HKEY_LOCAL_MACHINE, kKey + L"\\CLSID", nullptr, m_clsid);
+    }
+  }
+  bool PointAt(const std::wstring& clsid) { return SetString(HKEY_LOCAL_MACHINE, kKey + L"\\CLSID", nullptr, clsid); }
+  void Remove() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey.c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey.c_str());
+  }
+
+ private:
+  static bool KeyExists() {
+    HKEY h;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+  }
+  static std::wstring Read(const std::wstring& key, const wchar_t* name) {
+    wchar_t buf[256] = {};
+    DWORD size = sizeof buf;
+    RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &size);
+    return buf;
+  }
+  static inline const std::wstring kKey = kClasses + L"Velmaric.TamborelOpcDa.1";
+  bool m_had;
+  std::wstring m_default, m_clsid;
+};
+
 class ComFakeServer : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -404,11 +446,10 @@ TEST_F(ComFakeServer, TransportFailureOfACallMarksTheConnectionDead) {
 }
 
 TEST_F(ComFakeServer, OwnProgIdFallsBackToTheSimulatorWhenNotRegistered) {
+  OwnProgIdEntry entry;
+  entry.Remove();
   CLSID clsid;
-  if (SUCCEEDED(CLSIDFromProgID(L"Velmaric.TamborelOpcDa.1", &clsid)))
-    GTEST_SKIP() << "our server is registered in this prefix";
-  HANDLE c = Open();
-  ASSERT_NE(c, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(FAILED(CLSIDFromProgID(L"Velmaric.TamborelOpcDa.1", &clsid)));
   HANDLE own = lib.Connect("", "Velmaric.TamborelOpcDa.1");
   ASSERT_NE(own, INVALID_HANDLE_VALUE);
   m_open.push_back(own);
@@ -416,6 +457,22 @@ TEST_F(ComFakeServer, OwnProgIdFallsBackToTheSimulatorWhenNotRegistered) {
   LPWSTR* names = nullptr;
   ASSERT_TRUE(lib.Query(own, 1, &count, &ids, &names));
   EXPECT_GE(count, 3u);  // the simulator's plant
+  EXPECT_EQ(fake.LiveObjects(), 0);
+}
+
+TEST_F(ComFakeServer, OwnProgIdPointedAtAnotherVendorsServerReachesIt) {
+  // What an integrator does to put another OPC AE server behind the control.
+  OwnProgIdEntry entry;
+  ASSERT_TRUE(entry.PointAt(FAKE_AE_CLSID_STRING));
+  HANDLE own = lib.Connect("", "Velmaric.TamborelOpcDa.1");
+  ASSERT_NE(own, INVALID_HANDLE_VALUE);
+  m_open.push_back(own);
+  EXPECT_GE(fake.LiveObjects(), 1) << "the other server was not created";
+  wchar_t name[64] = {};
+  fake.ClientName(name, 64);
+  EXPECT_STREQ(name, L"Velmaric AE");
+  EXPECT_TRUE(Close(own));
+  EXPECT_EQ(fake.LiveObjects(), 0);
 }
 
 }  // namespace

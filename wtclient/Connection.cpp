@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "wtclient/EventRecords.h"
 #include "wtclient/LocalMachine.h"
 
 namespace wtclient {
@@ -12,15 +13,6 @@ uint64_t NowFileTime() {
   GetSystemTimeAsFileTime(&ft);
   return (uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
 }
-
-FILETIME ToFileTime(uint64_t t) {
-  FILETIME ft;
-  ft.dwLowDateTime = static_cast<DWORD>(t);
-  ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
-  return ft;
-}
-
-std::wstring Wide(const String& s) { return std::wstring(s.begin(), s.end()); }
 
 const char kServerProgId[] = "Velmaric.TamborelOpcDa.1";
 
@@ -168,40 +160,15 @@ void Connection::Run() {
 
 void Connection::Deliver(const wtsim::Batch& batch, const std::vector<DWORD>& clients, bool refresh, bool last) {
   // The strings live until the callback returns; the records are ours.
-  std::deque<std::wstring> text;  // stable addresses as it grows
-  auto keep = [&text](const String& s) -> LPWSTR {
-    text.push_back(Wide(s));
-    return &text.back()[0];
-  };
-  std::vector<ONEVENTSTRUCT> records(batch.size());
-  for (size_t i = 0; i < batch.size(); ++i) {
-    const wtsim::SimEvent& e = batch[i];
-    ONEVENTSTRUCT& r = records[i];
-    ZeroMemory(&r, sizeof r);
-    r.wChangeMask = e.changeMask;
-    r.wNewState = e.newState;
-    r.szSource = keep(e.source);
-    r.ftTime = ToFileTime(e.time);
-    r.szMessage = keep(e.message);
-    r.dwEventType = e.eventType;
-    r.dwEventCategory = e.category;
-    r.dwSeverity = e.severity;
-    r.szConditionName = keep(e.condition);
-    r.szSubconditionName = keep(e.subcondition);
-    r.wQuality = e.quality;
-    r.bAckRequired = e.ackRequired ? TRUE : FALSE;
-    r.ftActiveTime = ToFileTime(e.activeTime);
-    r.dwCookie = e.cookie;
-    r.szActorID = keep(e.actor);
-  }
+  EventRecords records(batch);
   for (DWORD client : clients) {
     if (m_stop.load()) return;
     PFN_ExtendedAECallback cb = Registry::Get().Callback();
     if (!cb) return;
     const LONGLONG begin = m_stats.Begin();
-    cb(client, refresh ? TRUE : FALSE, last ? TRUE : FALSE, static_cast<DWORD>(records.size()),
-       records.empty() ? nullptr : records.data());
-    m_stats.End(begin, static_cast<DWORD>(records.size()));
+    cb(client, refresh ? TRUE : FALSE, last ? TRUE : FALSE, records.Count(),
+       records.Count() ? records.Data() : nullptr);
+    m_stats.End(begin, records.Count());
   }
 }
 

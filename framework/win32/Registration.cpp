@@ -6,40 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "framework/win32/ClassesRoot.h"
 #include "framework/win32/ComModule.h"
 #include "framework/win32/WinString.h"
 
 namespace {
 
-bool SetKey(const std::wstring& key, const wchar_t* valueName, const std::wstring& value) {
-  HKEY h = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  LONG r = RegSetValueExW(h, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(h);
-  return r == ERROR_SUCCESS;
-}
-
-bool CreateKey(const std::wstring& key) {
-  HKEY h = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  RegCloseKey(h);
-  return true;
-}
-
-// A key that is already gone counts as removed.
-bool DeleteTree(const std::wstring& key) {
-  LONG r = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
-  if (r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND) {
-    r = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
-    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
-  }
-  return false;
-}
+using classes_root::CreateKey;
+using classes_root::DeleteTree;
+using classes_root::SetValue;
 
 std::wstring LoadText(UINT id) {
   wchar_t buf[256] = {};
@@ -64,13 +39,13 @@ bool RegisterControlClass(const ControlClassInfo& info) {
   swprintf(misc, 16, L"%lu", static_cast<unsigned long>(info.miscStatus));
   swprintf(version, 16, L"%u.%u", info.libMajor, info.libMinor);
 
-  bool ok = SetKey(key, nullptr, typeName) && SetKey(key + L"\\InprocServer32", nullptr, path) &&
-            SetKey(key + L"\\InprocServer32", L"ThreadingModel", info.threadingModel) &&
-            SetKey(key + L"\\ProgID", nullptr, info.progId) && CreateKey(key + L"\\Control") &&
-            SetKey(key + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(info.toolboxBitmapId)) &&
-            SetKey(key + L"\\MiscStatus", nullptr, L"0") && SetKey(key + L"\\MiscStatus\\1", nullptr, misc) &&
-            SetKey(key + L"\\TypeLib", nullptr, libid) && SetKey(key + L"\\Version", nullptr, version) &&
-            SetKey(info.progId, nullptr, typeName) && SetKey(std::wstring(info.progId) + L"\\CLSID", nullptr, clsid);
+  bool ok = SetValue(key, nullptr, typeName) && SetValue(key + L"\\InprocServer32", nullptr, path) &&
+            SetValue(key + L"\\InprocServer32", L"ThreadingModel", info.threadingModel) &&
+            SetValue(key + L"\\ProgID", nullptr, info.progId) && CreateKey(key + L"\\Control") &&
+            SetValue(key + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(info.toolboxBitmapId)) &&
+            SetValue(key + L"\\MiscStatus", nullptr, L"0") && SetValue(key + L"\\MiscStatus\\1", nullptr, misc) &&
+            SetValue(key + L"\\TypeLib", nullptr, libid) && SetValue(key + L"\\Version", nullptr, version) &&
+            SetValue(info.progId, nullptr, typeName) && SetValue(std::wstring(info.progId) + L"\\CLSID", nullptr, clsid);
   return ok;
 }
 
@@ -86,8 +61,8 @@ bool RegisterPropertyPageClass(const CLSID& clsid, UINT typeNameId) {
   wchar_t text[40];
   GuidText(clsid, text);
   std::wstring key = std::wstring(L"CLSID\\") + text;
-  return SetKey(key, nullptr, LoadText(typeNameId)) &&
-         SetKey(key + L"\\InprocServer32", nullptr, W(com_module::ModulePath()));
+  return SetValue(key, nullptr, LoadText(typeNameId)) &&
+         SetValue(key + L"\\InprocServer32", nullptr, W(com_module::ModulePath()));
 }
 
 HRESULT RegisterModuleTypeLib() {

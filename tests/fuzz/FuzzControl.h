@@ -13,11 +13,12 @@
 #include "control/VelmaricAECtrl.h"
 #include "framework/headless/HeadlessUi.h"
 #include "framework/headless/HeadlessWindow.h"
+#include "framework/headless/RecordingExchange.h"
 #include "tests/fuzz/FuzzInput.h"
 
 namespace fuzz {
 
-using Entry = std::pair<String, Value>;
+using Entry = PropEntry;
 
 // The session worker's clock: its 200-ms passes take 20 ms here, so an idle
 // worker costs next to nothing and a control is destroyed in milliseconds.
@@ -38,25 +39,6 @@ inline ControlPlatform FuzzPlatform() {
   ControlPlatform p = ControlPlatform::Default();
   p.clock = &clock;
   return p;
-}
-
-// What a save writes, name by name, in exchange order.
-class RecordingExchange : public PropExchange {
- public:
-  RecordingExchange() : PropExchange(Mode::Save) {}
-  std::vector<Entry> entries;
-
- protected:
-  bool Exchange(const char16_t* name, Value& value) override {
-    entries.emplace_back(name, value);
-    return true;
-  }
-};
-
-inline std::vector<Entry> Snapshot(COleControl& c) {
-  RecordingExchange px;
-  c.DoPropExchange(px);
-  return px.entries;
 }
 
 // The property set of a control that was just made, without a container.

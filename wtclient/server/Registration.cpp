@@ -4,10 +4,8 @@
 #include <comcat.h>
 #include <objbase.h>
 
-// The category id is a DEFINE_GUID of the IDL that no library defines.
-#include <initguid.h>
-
 #include "opc_ae.h"
+#include "framework/win32/ClassesRoot.h"
 #include "wtclient/server/ClassFactory.h"
 #include "wtclient/server/Log.h"
 #include "wtclient/server/Records.h"
@@ -26,35 +24,9 @@ std::wstring GuidText(const GUID& g) {
   return buf;
 }
 
-// Sets the default value (name null) or a named value of HKCR\key.
-bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  HKEY k = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  const LONG r = RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(k);
-  return r == ERROR_SUCCESS;
-}
-
-bool CreateKey(const std::wstring& key) {
-  HKEY k = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  RegCloseKey(k);
-  return true;
-}
-
-bool DeleteTree(const std::wstring& key) {
-  const LONG r = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
-  if (r == ERROR_FILE_NOT_FOUND) return true;
-  if (r != ERROR_SUCCESS) return false;
-  // Some registries leave the emptied key itself behind.
-  const LONG d = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
-  return d == ERROR_SUCCESS || d == ERROR_FILE_NOT_FOUND;
-}
+using classes_root::CreateKey;
+using classes_root::DeleteTree;
+using classes_root::SetValue;
 
 // Through the system's category manager where it works, else by hand.
 bool RegisterCategory(const CLSID& clsid) {

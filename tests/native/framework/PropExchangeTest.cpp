@@ -8,29 +8,11 @@
 #include <vector>
 
 #include "control/VelmaricAECtrl.h"
+#include "framework/headless/RecordingExchange.h"
 
 namespace {
 
-using Entry = std::pair<String, Value>;
-
-// Records what a save would write, name by name, in exchange order.
-class RecordingExchange : public PropExchange {
- public:
-  RecordingExchange() : PropExchange(Mode::Save) {}
-  std::vector<Entry> entries;
-
- protected:
-  bool Exchange(const char16_t* name, Value& value) override {
-    entries.emplace_back(name, value);
-    return true;
-  }
-};
-
-std::vector<Entry> Snapshot(COleControl& c) {
-  RecordingExchange px;
-  c.DoPropExchange(px);
-  return px.entries;
-}
+using Entry = PropEntry;
 
 Value B(bool v) { return Value::Bool(v); }
 Value S(int16_t v) { return Value::I2(v); }

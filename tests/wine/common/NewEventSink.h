@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/wine/common/OcxModule.h"
+#include "tests/wine/common/EventsDispatch.h"
 
 struct NewEventCall {
   VARTYPE types[5] = {};  // in the order of the arguments
@@ -18,24 +18,8 @@ struct NewEventCall {
   DWORD tick = 0;
 };
 
-class NewEventSink : public IDispatch {
+class NewEventSink : public EventsDispatch {
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kDiidVelmaricAEEvents)) {
-      *ppv = static_cast<IDispatch*>(this);
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
     if (id != 1 || !p || p->cArgs != 5 || V_VT(&p->rgvarg[4]) != VT_DATE || V_VT(&p->rgvarg[0]) != VT_I2) {
       ++unexpected;

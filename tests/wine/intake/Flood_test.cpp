@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/wine/common/EventsDispatch.h"
 #include "tests/wine/common/OcxModule.h"
 #include "tests/wine/common/Scenario.h"
 #ifdef VELMARIC_REAL_SERVER
@@ -59,24 +60,8 @@ std::string FloodScenario(int total) {
 }
 
 // NewEvent: checks each message against the next expected number.
-class FloodSink : public IDispatch {
+class FloodSink : public EventsDispatch {
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kDiidVelmaricAEEvents)) {
-      *ppv = static_cast<IDispatch*>(this);
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
     if (id != 1 || !p || p->cArgs != 5 || V_VT(&p->rgvarg[2]) != VT_BSTR) {
       ++m_wrong;

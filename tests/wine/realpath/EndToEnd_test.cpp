@@ -11,7 +11,7 @@
 
 #include "opc_ae.h"
 #include "tests/wine/common/OpcServerProcess.h"
-#include "tests/wine/realpath/RealPathHost.h"
+#include "tests/wine/common/HostedControl.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "tests/wine/common/OpcServerProcess.h"
-#include "tests/wine/realpath/RealPathHost.h"
+#include "tests/wine/common/HostedControl.h"
 #include "wtclient/WTclient.h"
 
 namespace {

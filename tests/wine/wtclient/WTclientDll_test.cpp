@@ -12,75 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/wtclient/ClientHarness.h"
 #include "wtclient/WTclient.h"
 
 namespace {
 
 const char kProgId[] = "Velmaric.TamborelOpcDa.1";
 
-struct Lib {
-  HMODULE module = nullptr;
-  PFN_WTclientCoInit CoInit;
-  PFN_WTclientCoUninit CoUninit;
-  PFN_EnableExtendedAECallback EnableCallback;
-  PFN_ConnectOPC_AE Connect;
-  PFN_QueryEventCategories Query;
-  PFN_Create_AE_Subscription Subscribe;
-  PFN_Refresh_AE_Subscription Refresh;
-  PFN_DisconnectOPC_AE Disconnect;
-};
+using harness::Rec;
+using harness::WaitUntil;
+using Record = harness::Call;
 
-// VELMARIC_BIN is the build folder as a Unix path; Wine sees it on Z:.
-std::wstring DllPath() {
-  char bin[1024] = "";
-  GetEnvironmentVariableA("VELMARIC_BIN", bin, sizeof bin);
-  std::wstring path = L"Z:";
-  for (const char* p = bin; *p; ++p) path.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(*p));
-  return path + L"\\WTclient.dll";
-}
-
-template <typename T>
-void Resolve(HMODULE m, T& fn, const char* name) {
-  fn = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m, name)));
-  ASSERT_NE(fn, nullptr) << name;
-}
-
-struct Record {
-  DWORD thread, client;
-  BOOL refresh, last;
-  std::vector<std::wstring> sources, messages;
-  std::vector<DWORD> categories, severities, types;
-  std::vector<ULONGLONG> times;
-};
-
-// Everything the callback saw, and an optional hook run inside it.
-struct Recorder {
-  CRITICAL_SECTION cs;
-  std::vector<Record> records;
-  std::function<void(DWORD client)> hook;
-  std::atomic<int> inside{0};
-  Recorder() { InitializeCriticalSection(&cs); }
-  size_t Count() {
-    EnterCriticalSection(&cs);
-    const size_t n = records.size();
-    LeaveCriticalSection(&cs);
-    return n;
-  }
-  std::vector<Record> Copy() {
-    EnterCriticalSection(&cs);
-    std::vector<Record> r = records;
-    LeaveCriticalSection(&cs);
-    return r;
-  }
-  void Clear() {
-    EnterCriticalSection(&cs);
-    records.clear();
-    hook = nullptr;
-    LeaveCriticalSection(&cs);
-  }
-};
-Recorder g_rec;
-Lib lib;
+harness::Lib lib;
 
 DWORD WINAPI ConnectWithoutInit(void* p) {
   *static_cast<HANDLE*>(p) = lib.Connect("", kProgId);
@@ -93,69 +36,25 @@ DWORD WINAPI SetLater(void* gate) {
   return 0;
 }
 
-void CALLBACK OnEvents(DWORD client, BOOL refresh, BOOL last, DWORD count, ONEVENTSTRUCT* ev) {
-  ++g_rec.inside;
-  Record r{GetCurrentThreadId(), client, refresh, last, {}, {}, {}, {}, {}, {}};
-  for (DWORD i = 0; i < count; ++i) {
-    r.sources.push_back(ev[i].szSource);
-    r.messages.push_back(ev[i].szMessage);
-    r.categories.push_back(ev[i].dwEventCategory);
-    r.severities.push_back(ev[i].dwSeverity);
-    r.types.push_back(ev[i].dwEventType);
-    r.times.push_back((ULONGLONG(ev[i].ftTime.dwHighDateTime) << 32) | ev[i].ftTime.dwLowDateTime);
-  }
-  std::function<void(DWORD)> hook;
-  EnterCriticalSection(&g_rec.cs);
-  g_rec.records.push_back(r);
-  hook = g_rec.hook;
-  LeaveCriticalSection(&g_rec.cs);
-  if (hook) hook(client);
-  --g_rec.inside;
-}
-
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(10);
-  }
-  return true;
-}
-
-size_t EventCount(const std::vector<Record>& rs) {
-  size_t n = 0;
-  for (const Record& r : rs) n += r.sources.size();
-  return n;
-}
-
 class WTclientDll : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     // The in-process simulator, not a COM server.
     SetEnvironmentVariableA("WTCLIENT_INPROCESS", "1");
-    lib.module = LoadLibraryW(DllPath().c_str());
-    ASSERT_NE(lib.module, nullptr) << "cannot load WTclient.dll, error " << GetLastError();
-    Resolve(lib.module, lib.CoInit, "WTclientCoInit");
-    Resolve(lib.module, lib.CoUninit, "WTclientCoUninit");
-    Resolve(lib.module, lib.EnableCallback, "EnableExtendedAECallback");
-    Resolve(lib.module, lib.Connect, "ConnectOPC_AE");
-    Resolve(lib.module, lib.Query, "QueryEventCategories");
-    Resolve(lib.module, lib.Subscribe, "Create_AE_Subscription");
-    Resolve(lib.module, lib.Refresh, "Refresh_AE_Subscription");
-    Resolve(lib.module, lib.Disconnect, "DisconnectOPC_AE");
+    ASSERT_TRUE(lib.Load()) << "cannot load WTclient.dll, error " << GetLastError();
   }
   void SetUp() override {
     ASSERT_NE(lib.module, nullptr);
-    g_rec.Clear();
+    Rec().Clear();
     SetEnvironmentVariableA("WTCLIENT_SIM_SCENARIO", nullptr);
     EXPECT_TRUE(lib.CoInit());
-    lib.EnableCallback(&OnEvents);
+    lib.EnableCallback(&harness::OnEvents);
   }
   void TearDown() override {
     for (HANDLE h : m_open) lib.Disconnect(h);
     lib.CoUninit();
     SetEnvironmentVariableA("WTCLIENT_SIM_SCENARIO", nullptr);
-    g_rec.Clear();
+    Rec().Clear();
   }
   // Writes a scenario file of its own name (scripted failure counts belong
   // to a file) and makes it the current one.
@@ -260,9 +159,9 @@ TEST_F(WTclientDll, ScriptedBatchesReachTheCallbackOnALibraryThread) {
   const ULONGLONG before = GetTickCount64();
   ASSERT_NE(lib.Subscribe(c, 0xC0FFEE, &scratch, &scratch), nullptr);
   EXPECT_NE(scratch, 0u);
-  ASSERT_TRUE(WaitUntil([] { return g_rec.Count() >= 2; }));
+  ASSERT_TRUE(WaitUntil([] { return Rec().Count() >= 2; }));
   const ULONGLONG secondAt = GetTickCount64();
-  const std::vector<Record> rs = g_rec.Copy();
+  const std::vector<Record> rs = Rec().Copy();
   ASSERT_EQ(rs.size(), 2u);
   ASSERT_EQ(rs[0].sources.size(), 3u);
   ASSERT_EQ(rs[1].sources.size(), 1u);
@@ -296,14 +195,14 @@ TEST_F(WTclientDll, RefreshRedeliversActiveConditions) {
   EXPECT_FALSE(lib.Refresh(c, 7));  // no subscription yet
   DWORD scratch = 0;
   ASSERT_NE(lib.Subscribe(c, 7, &scratch, &scratch), nullptr);
-  ASSERT_TRUE(WaitUntil([] { return g_rec.Count() >= 1; }));
+  ASSERT_TRUE(WaitUntil([] { return Rec().Count() >= 1; }));
   EXPECT_FALSE(lib.Refresh(c, 8));  // not a client handle of this connection
   ASSERT_TRUE(lib.Refresh(c, 7));
   ASSERT_TRUE(WaitUntil([] {
-    const std::vector<Record> rs = g_rec.Copy();
+    const std::vector<Record> rs = Rec().Copy();
     return !rs.empty() && rs.back().last;
   }));
-  const std::vector<Record> rs = g_rec.Copy();
+  const std::vector<Record> rs = Rec().Copy();
   ASSERT_EQ(rs.size(), 2u);
   EXPECT_TRUE(rs[1].refresh);
   EXPECT_TRUE(rs[1].last);
@@ -318,10 +217,10 @@ TEST_F(WTclientDll, RefreshWithNothingActiveSendsOneEmptyLastBatch) {
   HANDLE c = Open();
   DWORD scratch = 0;
   ASSERT_NE(lib.Subscribe(c, 9, &scratch, &scratch), nullptr);
-  ASSERT_TRUE(WaitUntil([] { return g_rec.Count() >= 1; }));
+  ASSERT_TRUE(WaitUntil([] { return Rec().Count() >= 1; }));
   ASSERT_TRUE(lib.Refresh(c, 9));
-  ASSERT_TRUE(WaitUntil([] { return g_rec.Count() >= 2; }));
-  const Record r = g_rec.Copy()[1];
+  ASSERT_TRUE(WaitUntil([] { return Rec().Count() >= 2; }));
+  const Record r = Rec().Copy()[1];
   EXPECT_TRUE(r.refresh && r.last);
   EXPECT_EQ(r.sources.size(), 0u);
 }
@@ -332,8 +231,8 @@ TEST_F(WTclientDll, PlantTrafficFlowsByDefault) {
   ASSERT_NE(lib.Subscribe(c, 1, &buffer, &maxSize), nullptr);
   EXPECT_GT(buffer, 0u);
   EXPECT_GT(maxSize, 0u);
-  ASSERT_TRUE(WaitUntil([] { return EventCount(g_rec.Copy()) >= 5; }, 10000));
-  for (const Record& r : g_rec.Copy())
+  ASSERT_TRUE(WaitUntil([] { return Rec().Records() >= 5; }, 10000));
+  for (const Record& r : Rec().Copy())
     for (size_t i = 0; i < r.sources.size(); ++i) {
       EXPECT_NE(r.sources[i].find(L'.'), std::wstring::npos);
       EXPECT_GE(r.severities[i], 1u);
@@ -346,12 +245,12 @@ TEST_F(WTclientDll, NoCallbackAfterDisconnectReturns) {
   HANDLE c = Open();
   DWORD scratch = 0;
   ASSERT_NE(lib.Subscribe(c, 1, &scratch, &scratch), nullptr);
-  ASSERT_TRUE(WaitUntil([] { return g_rec.Count() >= 3; }));
+  ASSERT_TRUE(WaitUntil([] { return Rec().Count() >= 3; }));
   ASSERT_TRUE(Close(c));
-  EXPECT_EQ(g_rec.inside.load(), 0);
-  const size_t after = g_rec.Count();
+  EXPECT_EQ(Rec().inside.load(), 0);
+  const size_t after = Rec().Count();
   Sleep(700);
-  EXPECT_EQ(g_rec.Count(), after);
+  EXPECT_EQ(Rec().Count(), after);
 }
 
 TEST_F(WTclientDll, DisconnectWaitsForABlockedCallback) {
@@ -360,20 +259,18 @@ TEST_F(WTclientDll, DisconnectWaitsForABlockedCallback) {
   HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::atomic<bool> returned{false};
   std::atomic<bool> blocked{false};
-  EnterCriticalSection(&g_rec.cs);
-  g_rec.hook = [&](DWORD) {
+  Rec().SetHook([&](DWORD) {
     blocked = true;
     WaitForSingleObject(gate, INFINITE);  // like waiting for the control's queue lock
     returned = true;
-  };
-  LeaveCriticalSection(&g_rec.cs);
+  });
   DWORD scratch = 0;
   ASSERT_NE(lib.Subscribe(c, 1, &scratch, &scratch), nullptr);
   ASSERT_TRUE(WaitUntil([&] { return blocked.load(); }));
   HANDLE opener = CreateThread(nullptr, 0, &SetLater, gate, 0, nullptr);
   ASSERT_TRUE(Close(c));
   EXPECT_TRUE(returned.load());
-  EXPECT_EQ(g_rec.inside.load(), 0);
+  EXPECT_EQ(Rec().inside.load(), 0);
   WaitForSingleObject(opener, INFINITE);
   CloseHandle(opener);
   CloseHandle(gate);
@@ -386,18 +283,16 @@ TEST_F(WTclientDll, DisconnectFromInsideTheCallback) {
   static std::atomic<int> s_result;
   s_conn = c;
   s_result = -1;
-  EnterCriticalSection(&g_rec.cs);
-  g_rec.hook = [](DWORD) {
+  Rec().SetHook([](DWORD) {
     if (s_result.load() == -1) s_result = lib.Disconnect(s_conn) ? 1 : 0;
-  };
-  LeaveCriticalSection(&g_rec.cs);
+  });
   m_open.clear();
   DWORD scratch = 0;
   ASSERT_NE(lib.Subscribe(c, 1, &scratch, &scratch), nullptr);
   ASSERT_TRUE(WaitUntil([] { return s_result.load() != -1; }));
   EXPECT_EQ(s_result.load(), 1);
   Sleep(700);
-  EXPECT_EQ(g_rec.Count(), 1u);
+  EXPECT_EQ(Rec().Count(), 1u);
   EXPECT_FALSE(lib.Disconnect(c));
 }
 
@@ -410,14 +305,14 @@ TEST_F(WTclientDll, SeveralConnectionsAtOnce) {
   ASSERT_NE(lib.Subscribe(a, 0xA, &scratch, &scratch), nullptr);
   ASSERT_NE(lib.Subscribe(b, 0xB, &scratch, &scratch), nullptr);
   auto seen = [](DWORD client) {
-    for (const Record& r : g_rec.Copy())
+    for (const Record& r : Rec().Copy())
       if (r.client == client) return true;
     return false;
   };
   ASSERT_TRUE(WaitUntil([&] { return seen(0xA) && seen(0xB); }));
   ASSERT_TRUE(Close(a));
-  g_rec.Clear();
-  ASSERT_TRUE(WaitUntil([&] { return g_rec.Count() >= 3; }));
+  Rec().Clear();
+  ASSERT_TRUE(WaitUntil([&] { return Rec().Count() >= 3; }));
   EXPECT_FALSE(seen(0xA));
   EXPECT_TRUE(seen(0xB));
 }

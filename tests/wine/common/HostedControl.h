@@ -1,6 +1,6 @@
-// The registered OCX hosted by Wine's ATL, connected through our
-// WTclient.dll's COM path to our OPC AE server: the pieces the end-to-end
-// tests and the benchmark share.
+// The registered OCX hosted by Wine's ATL, as a container holds it: its
+// events advised to a NewEvent sink, its methods and properties by name, its
+// context menu's commands and Find; and the container's message loop.
 #pragma once
 #include <windows.h>
 

@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
-# The main job: builds everything, registers the control, the OPC proxies and
-# our OPC AE server in Wine, and runs the viewer: the control connects through
-# WTclient.dll over COM to the server, which COM starts in a process of its
-# own. With a display it opens a window; without one it runs headless for a
-# few seconds, saves a screenshot (build/win32/viewer.png) and prints what it
+# The main job: builds the Windows side, registers the control, the OPC
+# proxies and our OPC AE server in Wine, and runs the viewer: the control
+# connects through WTclient.dll over COM to the server, which COM starts in a
+# process of its own. The x86 viewer runs where this machine runs 32-bit code,
+# the x64 one elsewhere (VELMARIC_64BIT_ONLY=1 or VELMARIC_WORD_SIZE=win64
+# picks x64 anywhere); one line says which and why. With a display it opens a
+# window; without one it runs headless for a few seconds, saves a screenshot
+# (build/win32/viewer.png or build/win64/viewer.png) and prints what it
 # received and the server process that sent it.
 #   run-viewer.sh [seconds]        (headless default: 8)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686-posix.cmake" >/dev/null
-cmake --build build/win32 -j2 --target velmaric_ocx wtclient VelmaricAEView opc_server opc_proxy
-bin="$PWD/build/win32"
-run=(scripts/wine-run.sh --prefix "$bin/wineprefix")
+. scripts/word-sizes.sh
+arch="${VELMARIC_WORD_SIZE:-}"
+if [ -z "$arch" ]; then
+  if [ "$VELMARIC_RUNS_WIN32" = 1 ]; then
+    arch=win32; echo "viewer: x86 (this machine runs 32-bit code)"
+  else
+    arch=win64; echo "viewer: x64 ($VELMARIC_WIN32_WHY)"
+  fi
+else
+  echo "viewer: $arch (VELMARIC_WORD_SIZE)"
+fi
+toolchain=cmake/mingw-i686-posix.cmake
+[ "$arch" = win64 ] && toolchain=cmake/mingw-x86_64-posix.cmake
+cmake -S . -B "build/$arch" -DCMAKE_TOOLCHAIN_FILE="$PWD/$toolchain" >/dev/null
+cmake --build "build/$arch" -j2 --target velmaric_ocx wtclient VelmaricAEView opc_server opc_proxy
+bin="$PWD/build/$arch"
+run=(scripts/wine-run.sh --arch "$arch" --prefix "$bin/wineprefix")
 winbin="Z:$(echo "$bin" | tr / '\\')"
 # A display run keeps a Wine prefix of its own: register there too.
 [ -n "${DISPLAY:-}" ] && export VELMARIC_DISPLAY=1

@@ -5,18 +5,26 @@
 # its memory, handle count and GDI/USER object counts at the start, every 30 s
 # and at the end; this script shows them and what changed.
 #   soak-viewer.sh [SECONDS]
-# The Windows tree is build/soak-win32 (VELMARIC_SOAK_TREE picks another);
+# The word size is x86 where this machine runs 32-bit code, x64 elsewhere
+# (VELMARIC_WORD_SIZE=win32|win64 picks one). The Windows tree is
+# build/soak-win32 or build/soak-win64 (VELMARIC_SOAK_TREE picks another);
 # it is configured and built when needed, with a Wine prefix of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-300}"
-tree="$PWD/${VELMARIC_SOAK_TREE:-build/soak-win32}"
 bash scripts/setup.sh
+. scripts/word-sizes.sh
+arch="${VELMARIC_WORD_SIZE:-}"
+[ -n "$arch" ] || { [ "$VELMARIC_RUNS_WIN32" = 1 ] && arch=win32 || arch=win64; }
+echo "soak: $arch"
+toolchain=cmake/mingw-i686-posix.cmake
+[ "$arch" = win64 ] && toolchain=cmake/mingw-x86_64-posix.cmake
+tree="$PWD/${VELMARIC_SOAK_TREE:-build/soak-$arch}"
 [ -f "$tree/CMakeCache.txt" ] ||
-  cmake -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686-posix.cmake" >/dev/null
+  cmake -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$PWD/$toolchain" >/dev/null
 cmake --build "$tree" -j2 --target velmaric_ocx wtclient VelmaricAEView
 unset DISPLAY VELMARIC_DISPLAY  # headless, on the tree's own prefix
-run=(scripts/wine-run.sh --prefix "$tree/wineprefix")
+run=(scripts/wine-run.sh --arch "$arch" --prefix "$tree/wineprefix")
 wintree="Z:$(echo "$tree" | tr / '\\')"
 "${run[@]}" --timeout 60 regsvr32 /s "$wintree\\Velmaric AE.ocx"
 

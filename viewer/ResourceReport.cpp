@@ -4,16 +4,18 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
 // Wine answers 0 to GetProcessHandleCount and GetGuiResources. Handles can
-// still be counted in the system's handle list (class 16, entries of
-// {pid, type, flags, value, object, access}), and under Wine GDI objects in
-// its handle table, which the PEB points to (offset 0x94, 24-byte entries
-// whose byte 14, the type, is 0 when free).
+// still be counted in the system's handle list (class 16: a count, then
+// entries of {pid, type, flags, value, object, access}, pointer-aligned), and
+// under Wine GDI objects in its handle table, which the PEB points to (offset
+// 0x94 on 32-bit, 0xF8 on 64-bit; 24-byte entries on both, whose byte 14, the
+// type, is 0 when free).
 DWORD ListedHandles() {
   using Query = LONG(NTAPI*)(ULONG, void*, ULONG, ULONG*);
   auto query = reinterpret_cast<Query>(
@@ -25,18 +27,23 @@ DWORD ListedHandles() {
     void* object;
     ULONG access;
   };
-  std::vector<ULONG> buf(1 << 14);
+  struct List {
+    ULONG count;
+    Entry entries[1];
+  };
+  std::vector<ULONG_PTR> buf(1 << 14);
   LONG status = -1;
   while (query) {
     ULONG needed = 0;
-    status = query(16, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG)), &needed);
+    status = query(16, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG_PTR)), &needed);
     if (status != static_cast<LONG>(0xC0000004) || buf.size() >= (16u << 20)) break;  // length mismatch
     buf.resize(buf.size() * 2);
   }
   if (status < 0) return 0;
-  const ULONG count = buf[0];
-  if (count > (buf.size() - 1) * sizeof(ULONG) / sizeof(Entry)) return 0;
-  const Entry* e = reinterpret_cast<const Entry*>(&buf[1]);
+  const List* list = reinterpret_cast<const List*>(buf.data());
+  const ULONG count = list->count;
+  if (count > (buf.size() * sizeof(ULONG_PTR) - offsetof(List, entries)) / sizeof(Entry)) return 0;
+  const Entry* e = list->entries;
   DWORD n = 0;
   for (ULONG k = 0; k < count; ++k) n += e[k].pid == GetCurrentProcessId();
   return n;
@@ -44,8 +51,20 @@ DWORD ListedHandles() {
 
 DWORD WineGdiObjects() {
   if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return 0;
-  const BYTE* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
-  const BYTE* table = *reinterpret_cast<const BYTE* const*>(peb + 0x94);
+  // The PEB's address as the system reports it (reading it off the TEB
+  // through the segment register trips GCC's array-bounds check on x64).
+  using Query = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION info = {};
+  if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr) < 0) return 0;
+  const BYTE* peb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
+#ifdef _WIN64
+  constexpr size_t kGdiTable = 0xF8;
+#else
+  constexpr size_t kGdiTable = 0x94;
+#endif
+  const BYTE* table = *reinterpret_cast<const BYTE* const*>(peb + kGdiTable);
   DWORD n = 0;
   for (DWORD k = 0; table && k < 0x10000; ++k) n += table[k * 24 + 14] != 0;
   return n;

@@ -15,9 +15,9 @@ class AEConnection {
   // A subscription whose notifications reach the callback with clientHandle.
   // The revised values are written once each (the pointers may alias or be
   // null). 0 on failure.
-  virtual HANDLE Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) = 0;
+  virtual HANDLE Subscribe(DWORD_PTR clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) = 0;
   // Asks the server to resend the active conditions to that subscription.
-  virtual bool Refresh(DWORD clientHandle) = 0;
+  virtual bool Refresh(DWORD_PTR clientHandle) = 0;
   // Returns once no callback of the connection runs or can start, except one
   // that called it on its own thread.
   virtual void Close() = 0;

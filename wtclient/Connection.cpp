@@ -74,7 +74,7 @@ bool Connection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LP
   return true;
 }
 
-HANDLE Connection::Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) {
+HANDLE Connection::Subscribe(DWORD_PTR clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) {
   if (Fails(wtsim::Call::Subscribe)) return nullptr;
   // Both may point to the same variable; each is written once.
   if (revisedBufferTime) *revisedBufferTime = wtsim::EventEngine::kBufferTimeMs;
@@ -98,7 +98,7 @@ HANDLE Connection::Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DWORD
   return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(h));
 }
 
-bool Connection::Refresh(DWORD clientHandle) {
+bool Connection::Refresh(DWORD_PTR clientHandle) {
   if (Fails(wtsim::Call::Refresh)) return false;
   Lock lock(m_cs);
   if (m_stop.load() || std::find(m_clients.begin(), m_clients.end(), clientHandle) == m_clients.end()) return false;
@@ -134,7 +134,7 @@ void Connection::Run() {
   EnterCriticalSection(&m_cs);
   while (!m_stop.load()) {
     if (!m_refreshes.empty()) {
-      const std::vector<DWORD> client{m_refreshes.front()};
+      const std::vector<DWORD_PTR> client{m_refreshes.front()};
       m_refreshes.pop_front();
       const std::vector<wtsim::Batch> batches = m_engine.Refresh();
       LeaveCriticalSection(&m_cs);
@@ -146,7 +146,7 @@ void Connection::Run() {
     const uint64_t due = m_engine.NextDue();
     if (due <= now) {
       const wtsim::Batch batch = m_engine.TakeDue(NowFileTime());
-      const std::vector<DWORD> clients = m_clients;
+      const std::vector<DWORD_PTR> clients = m_clients;
       LeaveCriticalSection(&m_cs);
       if (!batch.empty()) Deliver(batch, clients, false, false);
       EnterCriticalSection(&m_cs);
@@ -158,10 +158,10 @@ void Connection::Run() {
   LeaveCriticalSection(&m_cs);
 }
 
-void Connection::Deliver(const wtsim::Batch& batch, const std::vector<DWORD>& clients, bool refresh, bool last) {
+void Connection::Deliver(const wtsim::Batch& batch, const std::vector<DWORD_PTR>& clients, bool refresh, bool last) {
   // The strings live until the callback returns; the records are ours.
   EventRecords records(batch);
-  for (DWORD client : clients) {
+  for (DWORD_PTR client : clients) {
     if (m_stop.load()) return;
     PFN_ExtendedAECallback cb = Registry::Get().Callback();
     if (!cb) return;

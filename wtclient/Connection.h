@@ -34,9 +34,9 @@ class Connection : public AEConnection, public std::enable_shared_from_this<Conn
   // Each call first plays the scenario's scripted hang and failure.
   bool QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names) override;
   // The first subscription starts the delivery.
-  HANDLE Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) override;
+  HANDLE Subscribe(DWORD_PTR clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) override;
   // Queues a refresh for the subscription; false if there is none.
-  bool Refresh(DWORD clientHandle) override;
+  bool Refresh(DWORD_PTR clientHandle) override;
   // Stops the delivery; a callback that called it returns to a thread that
   // then ends.
   void Close() override;
@@ -45,7 +45,7 @@ class Connection : public AEConnection, public std::enable_shared_from_this<Conn
   bool Fails(wtsim::Call call);
   static DWORD WINAPI ThreadMain(void* arg);
   void Run();
-  void Deliver(const wtsim::Batch& batch, const std::vector<DWORD>& clients, bool refresh, bool last);
+  void Deliver(const wtsim::Batch& batch, const std::vector<DWORD_PTR>& clients, bool refresh, bool last);
 
   std::shared_ptr<ScenarioSource> m_source;
   wtsim::EventEngine m_engine;
@@ -56,8 +56,8 @@ class Connection : public AEConnection, public std::enable_shared_from_this<Conn
   HANDLE m_thread = nullptr;
   DWORD m_threadId = 0;
   ULONGLONG m_startTick = 0;
-  std::vector<DWORD> m_clients;
-  std::deque<DWORD> m_refreshes;
+  std::vector<DWORD_PTR> m_clients;
+  std::deque<DWORD_PTR> m_refreshes;
   uint32_t m_nextSubscription = 0x5100;
 
   std::vector<DWORD> m_categoryIds;

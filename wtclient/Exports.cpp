@@ -53,13 +53,13 @@ BOOL WINAPI QueryEventCategories(HANDLE connection, DWORD eventType, DWORD* coun
   return c->QueryCategories(eventType, count, categoryIds, categoryNames) ? TRUE : FALSE;
 }
 
-HANDLE WINAPI Create_AE_Subscription(HANDLE connection, DWORD clientHandle, DWORD* revisedBufferTime,
+HANDLE WINAPI Create_AE_Subscription(HANDLE connection, DWORD_PTR clientHandle, DWORD* revisedBufferTime,
                                      DWORD* revisedMaxSize) {
   std::shared_ptr<AEConnection> c = Registry::Get().Find(connection);
   return c ? c->Subscribe(clientHandle, revisedBufferTime, revisedMaxSize) : nullptr;
 }
 
-BOOL WINAPI Refresh_AE_Subscription(HANDLE connection, DWORD clientHandle) {
+BOOL WINAPI Refresh_AE_Subscription(HANDLE connection, DWORD_PTR clientHandle) {
   std::shared_ptr<AEConnection> c = Registry::Get().Find(connection);
   return c && c->Refresh(clientHandle) ? TRUE : FALSE;
 }

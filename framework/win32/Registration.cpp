@@ -12,6 +12,13 @@
 
 namespace {
 
+// Each word size registers its type library under its own platform key.
+#ifdef _WIN64
+constexpr SYSKIND kOwnSysKind = SYS_WIN64;
+#else
+constexpr SYSKIND kOwnSysKind = SYS_WIN32;
+#endif
+
 using classes_root::CreateKey;
 using classes_root::DeleteTree;
 using classes_root::SetValue;
@@ -53,7 +60,8 @@ bool UnregisterClass(const CLSID& clsid, const wchar_t* progId) {
   wchar_t text[40];
   GuidText(clsid, text);
   bool ok = DeleteTree(std::wstring(L"CLSID\\") + text);
-  if (progId) ok = DeleteTree(progId) && ok;
+  // After the class keys: the ProgID may be shared with the other word size.
+  if (progId) ok = classes_root::RemoveProgId(progId, text) && ok;
   return ok;
 }
 
@@ -101,7 +109,7 @@ HRESULT UnregisterModuleTypeLib(const GUID& libid, WORD major, WORD minor) {
   if (locales.empty()) return TYPE_E_LIBNOTREGISTERED;
   HRESULT result = S_OK;
   for (LCID lcid : locales) {
-    HRESULT hr = UnRegisterTypeLib(libid, major, minor, lcid, SYS_WIN32);
+    HRESULT hr = UnRegisterTypeLib(libid, major, minor, lcid, kOwnSysKind);
     if (FAILED(hr)) result = hr;
   }
   return result;

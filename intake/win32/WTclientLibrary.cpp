@@ -11,7 +11,9 @@
 #include "intake/OpcAESession.h"
 #include "wtclient/WTclient.h"
 
-static_assert(sizeof(void*) == sizeof(DWORD), "the session pointer is the 32-bit client handle");
+// The session pointer is the client handle: the library's DWORD_PTR holds it
+// on either word size.
+static_assert(sizeof(DWORD_PTR) == sizeof(void*), "the client handle holds a pointer");
 
 namespace {
 
@@ -21,7 +23,7 @@ std::atomic<AEEventCallbackFn> g_callback{nullptr};
 // The library's callback: hand the records on in the portable form, as one
 // batch. No lock is taken here: the portable callback copies the records and
 // holds the queue lock only to append them.
-void CALLBACK ExtendedAECallback(DWORD clientHandle, BOOL refresh, BOOL lastRefresh, DWORD count,
+void CALLBACK ExtendedAECallback(DWORD_PTR clientHandle, BOOL refresh, BOOL lastRefresh, DWORD count,
                                  ONEVENTSTRUCT* events) {
   AEEventCallbackFn callback = g_callback.load();
   if (!callback || clientHandle == 0 || !events) return;
@@ -77,13 +79,13 @@ class WTclientLibrary : public AELibrary {
   uintptr_t Create_AE_Subscription(uintptr_t connection, uintptr_t clientHandle, uint32_t* revisedBufferTime,
                                    uint32_t* revisedMaxSize) override {
     DWORD a = *revisedBufferTime, b = *revisedMaxSize;
-    HANDLE h = m_subscribe(Handle(connection), static_cast<DWORD>(clientHandle), &a, &b);
+    HANDLE h = m_subscribe(Handle(connection), static_cast<DWORD_PTR>(clientHandle), &a, &b);
     *revisedBufferTime = a;
     *revisedMaxSize = b;
     return reinterpret_cast<uintptr_t>(h);
   }
   void Refresh_AE_Subscription(uintptr_t connection, uintptr_t clientHandle) override {
-    m_refresh(Handle(connection), static_cast<DWORD>(clientHandle));
+    m_refresh(Handle(connection), static_cast<DWORD_PTR>(clientHandle));
   }
   void DisconnectOPC_AE(uintptr_t connection) override { m_disconnect(Handle(connection)); }
 

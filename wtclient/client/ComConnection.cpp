@@ -71,7 +71,7 @@ bool ComConnection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids,
   return true;
 }
 
-HANDLE ComConnection::Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) {
+HANDLE ComConnection::Subscribe(DWORD_PTR clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) {
   IOPCEventServer* server = Server();
   if (!server) return nullptr;
   Subscription s;
@@ -116,7 +116,7 @@ HANDLE ComConnection::Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DW
   return nullptr;
 }
 
-bool ComConnection::Refresh(DWORD clientHandle) {
+bool ComConnection::Refresh(DWORD_PTR clientHandle) {
   IOPCEventSubscriptionMgt* manager = nullptr;
   DWORD cookie = 0;
   {

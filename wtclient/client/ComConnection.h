@@ -27,8 +27,8 @@ class ComConnection : public AEConnection {
   ComConnection& operator=(const ComConnection&) = delete;
 
   bool QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names) override;
-  HANDLE Subscribe(DWORD clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) override;
-  bool Refresh(DWORD clientHandle) override;
+  HANDLE Subscribe(DWORD_PTR clientHandle, DWORD* revisedBufferTime, DWORD* revisedMaxSize) override;
+  bool Refresh(DWORD_PTR clientHandle) override;
   void Close() override;
 
   // Asks the server for its status; a failure marks the connection dead.
@@ -37,7 +37,7 @@ class ComConnection : public AEConnection {
 
  private:
   struct Subscription {
-    DWORD clientHandle = 0;
+    DWORD_PTR clientHandle = 0;
     OPCHANDLE serverHandle = 0;
     IOPCEventSubscriptionMgt* manager = nullptr;
     IConnectionPoint* point = nullptr;

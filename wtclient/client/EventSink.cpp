@@ -14,7 +14,7 @@ LPWSTR OrEmpty(LPWSTR s) { return s ? s : g_empty; }
 
 }  // namespace
 
-EventSink::EventSink(std::shared_ptr<DeliveryGate> gate, OPCHANDLE serverHandle, DWORD clientHandle)
+EventSink::EventSink(std::shared_ptr<DeliveryGate> gate, OPCHANDLE serverHandle, DWORD_PTR clientHandle)
     : m_gate(std::move(gate)), m_serverHandle(serverHandle), m_clientHandle(clientHandle) {}
 
 STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {

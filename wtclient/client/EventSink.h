@@ -16,7 +16,7 @@ class EventSink : public IOPCEventSink {
  public:
   // serverHandle: the hClientSubscription we gave the server; calls naming
   // another are refused. clientHandle: what the callback receives.
-  EventSink(std::shared_ptr<DeliveryGate> gate, OPCHANDLE serverHandle, DWORD clientHandle);
+  EventSink(std::shared_ptr<DeliveryGate> gate, OPCHANDLE serverHandle, DWORD_PTR clientHandle);
 
   // More records than this in one call is not a batch but a broken answer.
   static const DWORD kMaxRecords = 1u << 20;
@@ -33,7 +33,7 @@ class EventSink : public IOPCEventSink {
   std::atomic<ULONG> m_refs{1};
   std::shared_ptr<DeliveryGate> m_gate;
   const OPCHANDLE m_serverHandle;
-  const DWORD m_clientHandle;
+  const DWORD_PTR m_clientHandle;
 };
 
 }  // namespace wtclient

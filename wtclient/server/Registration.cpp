@@ -70,8 +70,11 @@ std::string RegisterServer(const std::wstring& exePath, const std::wstring& scen
 }
 
 std::string UnregisterServer() {
-  const bool ok = DeleteTree(L"CLSID\\" + GuidText(CLSID_VelmaricOpcAEServer)) && DeleteTree(kProgId) &&
-                  DeleteTree(kVersionlessProgId);
+  // The class keys first: the ProgIDs may be shared with the other word
+  // size's server, and one naming another class is not ours.
+  const std::wstring clsid = GuidText(CLSID_VelmaricOpcAEServer);
+  const bool ok = DeleteTree(L"CLSID\\" + clsid) && classes_root::RemoveProgId(kProgId, clsid) &&
+                  classes_root::RemoveProgId(kVersionlessProgId, clsid);
   if (!ok) return "cannot remove the class keys";
   Log("unregistered");
   return std::string();

@@ -3,6 +3,7 @@
 #include <ocidl.h>
 
 #include "tests/wine/common/WineTestUtil.h"
+#include "tests/wine/common/WordSize.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void ExpectRegistered() {
   EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID"),
             L"{52B15D1D-2200-4A67-8383-687B5E84A304}");
   // The type library is registered with a plain path, not a \\?\ one.
-  std::wstring tlb = RegValue(HKEY_CLASSES_ROOT, std::wstring(kLibKey) + L"\\1.0\\409\\win32");
+  std::wstring tlb = RegValue(HKEY_CLASSES_ROOT, std::wstring(kLibKey) + L"\\1.0\\409\\" + kTypeLibPlatform);
   EXPECT_EQ(Lower(tlb), Lower(OcxPath()));
 
   for (const Page& p : kPages) {
@@ -86,8 +87,8 @@ TEST(Registration, RegisterTwiceThenUnregister) {
 TEST(Registration, UnregisterWithoutTypeLibReportsTypeLibFailure) {
   HMODULE ocx = LoadLibraryW(OcxPath().c_str());
   ASSERT_NE(ocx, nullptr);
-  auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(ocx, "DllRegisterServer"));
-  auto unreg = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(ocx, "DllUnregisterServer"));
+  auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllRegisterServer")));
+  auto unreg = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllUnregisterServer")));
   ASSERT_TRUE(reg && unreg);
   EXPECT_EQ(unreg(), S_OK);
   // The type library goes first: a second removal fails there and touches nothing else.
@@ -95,6 +96,70 @@ TEST(Registration, UnregisterWithoutTypeLibReportsTypeLibFailure) {
   EXPECT_EQ(reg(), S_OK);
   ExpectRegistered();
   FreeLibrary(ocx);
+}
+
+// On 64-bit Windows the other word size's build registers the same class in
+// its own view and shares the type library key (and, on Windows, ProgIDs).
+// Its entries, written here as it would write them, survive our removal and
+// our registration, and ours come and go as before.
+TEST(Registration, TheOtherWordSizesRegistrationSurvivesOurs) {
+#ifdef _WIN64
+  const wchar_t* otherPlatform = L"win32";
+#else
+  const wchar_t* otherPlatform = L"win64";
+#endif
+  BOOL wow = FALSE;
+  if (sizeof(void*) == 4 && (!IsWow64Process(GetCurrentProcess(), &wow) || !wow))
+    GTEST_SKIP() << "a 32-bit system has one registry view";
+  const std::wstring otherPath = L"C:\\Other\\Velmaric AE.ocx";
+  const std::wstring otherTlb = std::wstring(kLibKey) + L"\\1.0\\409\\" + otherPlatform;
+  const std::wstring clsidValue = L"{52B15D1D-2200-4A67-8383-687B5E84A304}";
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ASSERT_TRUE(other_view::Set(std::wstring(kClsidKey) + L"\\InprocServer32", nullptr, otherPath));
+  ASSERT_TRUE(other_view::Set(std::wstring(kProgId) + L"\\CLSID", nullptr, clsidValue));
+  ASSERT_TRUE(other_view::Set(otherTlb, nullptr, otherPath));
+  ASSERT_NE(RegValue(HKEY_CLASSES_ROOT, kClsidKey + std::wstring(L"\\InprocServer32")), otherPath)
+      << "the two views are one";
+
+  auto expectOther = [&](const char* when) {
+    EXPECT_EQ(other_view::Get(std::wstring(kClsidKey) + L"\\InprocServer32"), otherPath) << when;
+    EXPECT_EQ(other_view::Get(std::wstring(kProgId) + L"\\CLSID"), clsidValue) << when;
+    EXPECT_EQ(other_view::Get(otherTlb), otherPath) << when;
+  };
+  ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
+  expectOther("after our removal");
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kLibKey) + L"\\1.0\\409\\" + kTypeLibPlatform));
+  // The shared type library key keeps the other build's entry.
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, otherTlb), otherPath);
+
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ExpectRegistered();
+  expectOther("after our registration");
+
+  other_view::Delete(kClsidKey);
+  other_view::Delete(kProgId);
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, otherTlb.c_str());
+  ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kLibKey) + L"\\1.0"));
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ExpectRegistered();
+}
+
+// A ProgID that an integrator pointed at another class is not ours to remove.
+TEST(Registration, RemovalLeavesAProgIdNamingAnotherClass) {
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  const std::wstring progIdClsid = std::wstring(kProgId) + L"\\CLSID";
+  HKEY h = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, progIdClsid.c_str(), 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
+  const wchar_t other[] = L"{00000000-1111-2222-3333-444444444444}";
+  ASSERT_EQ(RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof other), ERROR_SUCCESS);
+  RegCloseKey(h);
+  ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
+  EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, progIdClsid), other);
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ExpectRegistered();
 }
 
 // A frame creates each page on its own, by class id through the registry.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/wine/common/OcxModule.h"
+#include "tests/wine/common/WordSize.h"
 
 namespace {
 
@@ -244,7 +245,7 @@ TEST_F(TypeLibrary, LibraryAttributesAndOnlyItsOwnThreeTypes) {
   EXPECT_EQ(la->wMajorVerNum, 1);
   EXPECT_EQ(la->wMinorVerNum, 0);
   EXPECT_EQ(la->lcid, 0x0409u);
-  EXPECT_EQ(la->syskind, SYS_WIN32);
+  EXPECT_EQ(la->syskind, kOwnSysKind);
   EXPECT_TRUE(la->wLibFlags & LIBFLAG_FCONTROL);
   m_lib->ReleaseTLibAttr(la);
 

@@ -44,7 +44,9 @@ class ProxyRegistration : public ::testing::Test {
   void TearDown() override {
     // The prefix ends as the fixture left it: every interface ours.
     for (const wchar_t* key : {kSink, kCommon}) RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
-    if (m_register) EXPECT_EQ(m_register(), S_OK);
+    if (m_register) {
+      EXPECT_EQ(m_register(), S_OK);
+    }
     if (m_dll) FreeLibrary(m_dll);
   }
   HMODULE m_dll = nullptr;

@@ -24,7 +24,7 @@ double NowMs() {
   return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
 }
 
-void CALLBACK Ignore(DWORD, BOOL, BOOL, DWORD, ONEVENTSTRUCT*) {}
+void CALLBACK Ignore(DWORD_PTR, BOOL, BOOL, DWORD, ONEVENTSTRUCT*) {}
 
 // Two connects through WTclient.dll to a server COM starts from its
 // registration (no scenario: the plant), timed one after the other, on a

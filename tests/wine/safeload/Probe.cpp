@@ -46,9 +46,9 @@ BOOL WINAPI QueryEventCategories(HANDLE, DWORD, DWORD* count, DWORD** ids, LPWST
   *names = nullptr;
   return TRUE;
 }
-HANDLE WINAPI Create_AE_Subscription(HANDLE, DWORD, DWORD*, DWORD*) {
+HANDLE WINAPI Create_AE_Subscription(HANDLE, DWORD_PTR, DWORD*, DWORD*) {
   return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x52));
 }
-BOOL WINAPI Refresh_AE_Subscription(HANDLE, DWORD) { return TRUE; }
+BOOL WINAPI Refresh_AE_Subscription(HANDLE, DWORD_PTR) { return TRUE; }
 BOOL WINAPI DisconnectOPC_AE(HANDLE) { return TRUE; }
 }

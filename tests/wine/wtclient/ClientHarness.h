@@ -42,7 +42,8 @@ struct Lib {
 
 // One callback call, with the records' values copied out.
 struct Call {
-  DWORD thread, client;
+  DWORD thread;
+  DWORD_PTR client;
   BOOL refresh, last;
   DWORD count;
   std::vector<std::wstring> sources, messages, conditions, actors;
@@ -54,7 +55,7 @@ struct Call {
 class Recorder {
  public:
   Recorder() { InitializeCriticalSection(&m_cs); }
-  void Add(const Call& c, std::function<void(DWORD)>& hook) {
+  void Add(const Call& c, std::function<void(DWORD_PTR)>& hook) {
     EnterCriticalSection(&m_cs);
     m_calls.push_back(c);
     hook = m_hook;
@@ -77,7 +78,7 @@ class Recorder {
     LeaveCriticalSection(&m_cs);
     return r;
   }
-  void SetHook(std::function<void(DWORD)> hook) {
+  void SetHook(std::function<void(DWORD_PTR)> hook) {
     EnterCriticalSection(&m_cs);
     m_hook = std::move(hook);
     LeaveCriticalSection(&m_cs);
@@ -93,7 +94,7 @@ class Recorder {
  private:
   CRITICAL_SECTION m_cs;
   std::vector<Call> m_calls;
-  std::function<void(DWORD)> m_hook;
+  std::function<void(DWORD_PTR)> m_hook;
 };
 
 inline Recorder& Rec() {
@@ -101,7 +102,7 @@ inline Recorder& Rec() {
   return *r;
 }
 
-inline void CALLBACK OnEvents(DWORD client, BOOL refresh, BOOL last, DWORD count, ONEVENTSTRUCT* ev) {
+inline void CALLBACK OnEvents(DWORD_PTR client, BOOL refresh, BOOL last, DWORD count, ONEVENTSTRUCT* ev) {
   ++Rec().inside;
   Call c{GetCurrentThreadId(), client, refresh, last, count, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
   for (DWORD i = 0; i < count; ++i) {
@@ -116,7 +117,7 @@ inline void CALLBACK OnEvents(DWORD client, BOOL refresh, BOOL last, DWORD count
     c.attributesNull.push_back(ev[i].pEventAttributes == nullptr);
     c.times.push_back((ULONGLONG(ev[i].ftTime.dwHighDateTime) << 32) | ev[i].ftTime.dwLowDateTime);
   }
-  std::function<void(DWORD)> hook;
+  std::function<void(DWORD_PTR)> hook;
   Rec().Add(c, hook);
   if (hook) hook(client);
   --Rec().inside;

@@ -356,7 +356,7 @@ TEST_F(ComFakeServer, DisconnectWaitsForACallbackInProgress) {
   ASSERT_NE(c, INVALID_HANDLE_VALUE);
   HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::atomic<bool> blocked{false}, returned{false};
-  Rec().SetHook([&](DWORD) {
+  Rec().SetHook([&](DWORD_PTR) {
     blocked = true;
     WaitForSingleObject(gate, INFINITE);
     returned = true;
@@ -392,7 +392,7 @@ TEST_F(ComFakeServer, DisconnectFromInsideTheCallback) {
   ASSERT_NE(c, INVALID_HANDLE_VALUE);
   m_open.clear();
   std::atomic<int> result{-1};
-  Rec().SetHook([&](DWORD) {
+  Rec().SetHook([&](DWORD_PTR) {
     if (result.load() == -1) result = lib.Disconnect(c) ? 1 : 0;
   });
   HRESULT hr = E_FAIL;

@@ -47,7 +47,7 @@ class ComRealServer : public testing::Test {
     m_open.erase(std::remove(m_open.begin(), m_open.end(), h), m_open.end());
     return lib.Disconnect(h) != FALSE;
   }
-  static bool Seen(DWORD client) {
+  static bool Seen(DWORD_PTR client) {
     for (const Call& c : Rec().Copy())
       if (c.client == client) return true;
     return false;
@@ -170,7 +170,7 @@ TEST_F(ComRealServer, TwoConnectionsAndADisconnectThatStopsCallbacks) {
   // Disconnecting from inside a callback neither deadlocks with the server
   // nor lets another callback of it through.
   std::atomic<int> result{-1};
-  Rec().SetHook([&](DWORD) {
+  Rec().SetHook([&](DWORD_PTR) {
     if (result.load() == -1) result = lib.Disconnect(b) ? 1 : 0;
   });
   m_open.clear();

@@ -259,7 +259,7 @@ TEST_F(WTclientDll, DisconnectWaitsForABlockedCallback) {
   HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::atomic<bool> returned{false};
   std::atomic<bool> blocked{false};
-  Rec().SetHook([&](DWORD) {
+  Rec().SetHook([&](DWORD_PTR) {
     blocked = true;
     WaitForSingleObject(gate, INFINITE);  // like waiting for the control's queue lock
     returned = true;
@@ -283,7 +283,7 @@ TEST_F(WTclientDll, DisconnectFromInsideTheCallback) {
   static std::atomic<int> s_result;
   s_conn = c;
   s_result = -1;
-  Rec().SetHook([](DWORD) {
+  Rec().SetHook([](DWORD_PTR) {
     if (s_result.load() == -1) s_result = lib.Disconnect(s_conn) ? 1 : 0;
   });
   m_open.clear();
@@ -304,7 +304,7 @@ TEST_F(WTclientDll, SeveralConnectionsAtOnce) {
   DWORD scratch = 0;
   ASSERT_NE(lib.Subscribe(a, 0xA, &scratch, &scratch), nullptr);
   ASSERT_NE(lib.Subscribe(b, 0xB, &scratch, &scratch), nullptr);
-  auto seen = [](DWORD client) {
+  auto seen = [](DWORD_PTR client) {
     for (const Record& r : Rec().Copy())
       if (r.client == client) return true;
     return false;

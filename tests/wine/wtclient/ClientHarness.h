@@ -97,6 +97,17 @@ class Recorder {
   std::function<void(DWORD_PTR)> m_hook;
 };
 
+// A client handle that uses the whole DWORD_PTR (a pointer on x64), and one
+// that differs from it only above bit 31 there: the library must keep and
+// compare all of it, never a truncated DWORD.
+#ifdef _WIN64
+constexpr DWORD_PTR kWideClient = 0x123456789ABCDEF0ULL;
+constexpr DWORD_PTR kWideClientTwin = 0x923456789ABCDEF0ULL;
+#else
+constexpr DWORD_PTR kWideClient = 0x9ABCDEF0;
+constexpr DWORD_PTR kWideClientTwin = 0x9ABCDEF1;
+#endif
+
 inline Recorder& Rec() {
   static Recorder* r = new Recorder;
   return *r;

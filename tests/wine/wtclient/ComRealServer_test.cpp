@@ -14,6 +14,8 @@
 using harness::Call;
 using harness::Rec;
 using harness::WaitUntil;
+using harness::kWideClient;
+using harness::kWideClientTwin;
 
 namespace {
 
@@ -126,13 +128,13 @@ TEST_F(ComRealServer, RefreshResendsTheActiveConditionsWithItsFlags) {
                           "event now 0x101 5 Tank.LI3 simple\n"));
   HANDLE c = Open();
   ASSERT_NE(c, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(lib.Refresh(c, 7));  // no subscription yet
+  EXPECT_FALSE(lib.Refresh(c, kWideClient));  // no subscription yet
   DWORD scratch = 0;
-  ASSERT_NE(lib.Subscribe(c, 7, &scratch, &scratch), nullptr);
+  ASSERT_NE(lib.Subscribe(c, kWideClient, &scratch, &scratch), nullptr);
   ASSERT_TRUE(WaitUntil([] { return Rec().Records() >= 3; }));
   const size_t live = Rec().Count();
-  EXPECT_FALSE(lib.Refresh(c, 8));  // not a client handle of this connection
-  ASSERT_TRUE(lib.Refresh(c, 7));
+  EXPECT_FALSE(lib.Refresh(c, kWideClientTwin));  // not a client handle of this connection
+  ASSERT_TRUE(lib.Refresh(c, kWideClient));
   ASSERT_TRUE(WaitUntil([] {
     const std::vector<Call> calls = Rec().Copy();
     return !calls.empty() && calls.back().last;
@@ -142,7 +144,7 @@ TEST_F(ComRealServer, RefreshResendsTheActiveConditionsWithItsFlags) {
   for (size_t i = live; i < calls.size(); ++i) {
     EXPECT_TRUE(calls[i].refresh);
     EXPECT_EQ(calls[i].last, i + 1 == calls.size());
-    EXPECT_EQ(calls[i].client, 7u);
+    EXPECT_EQ(calls[i].client, kWideClient);
     refreshed.insert(refreshed.end(), calls[i].sources.begin(), calls[i].sources.end());
   }
   std::sort(refreshed.begin(), refreshed.end());

@@ -21,6 +21,8 @@ const char kProgId[] = "Velmaric.TamborelOpcDa.1";
 
 using harness::Rec;
 using harness::WaitUntil;
+using harness::kWideClient;
+using harness::kWideClientTwin;
 using Record = harness::Call;
 
 harness::Lib lib;
@@ -192,12 +194,12 @@ TEST_F(WTclientDll, RefreshRedeliversActiveConditions) {
               "event now 0x101 5 Tank.LI3 simple\n");
   HANDLE c = Open();
   ASSERT_NE(c, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(lib.Refresh(c, 7));  // no subscription yet
+  EXPECT_FALSE(lib.Refresh(c, kWideClient));  // no subscription yet
   DWORD scratch = 0;
-  ASSERT_NE(lib.Subscribe(c, 7, &scratch, &scratch), nullptr);
+  ASSERT_NE(lib.Subscribe(c, kWideClient, &scratch, &scratch), nullptr);
   ASSERT_TRUE(WaitUntil([] { return Rec().Count() >= 1; }));
-  EXPECT_FALSE(lib.Refresh(c, 8));  // not a client handle of this connection
-  ASSERT_TRUE(lib.Refresh(c, 7));
+  EXPECT_FALSE(lib.Refresh(c, kWideClientTwin));  // not a client handle of this connection
+  ASSERT_TRUE(lib.Refresh(c, kWideClient));
   ASSERT_TRUE(WaitUntil([] {
     const std::vector<Record> rs = Rec().Copy();
     return !rs.empty() && rs.back().last;
@@ -209,7 +211,8 @@ TEST_F(WTclientDll, RefreshRedeliversActiveConditions) {
   ASSERT_EQ(rs[1].sources.size(), 2u);
   EXPECT_EQ(rs[1].sources[0], L"Tank.LI1");
   EXPECT_EQ(rs[1].sources[1], L"Tank.LI2");
-  EXPECT_EQ(rs[1].client, 7u);
+  EXPECT_EQ(rs[0].client, kWideClient);
+  EXPECT_EQ(rs[1].client, kWideClient);
 }
 
 TEST_F(WTclientDll, RefreshWithNothingActiveSendsOneEmptyLastBatch) {

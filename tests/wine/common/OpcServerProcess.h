@@ -19,6 +19,13 @@ class OpcServerProcess {
   OpcServerProcess& operator=(const OpcServerProcess&) = delete;
   ~OpcServerProcess() { Stop(); }
 
+  // The tree's own server, or the one VELMARIC_OPC_SERVER_EXE names (a unix
+  // path): the other word size's, for the runs across word sizes.
+  static std::wstring ServerExe() {
+    const char* other = std::getenv("VELMARIC_OPC_SERVER_EXE");
+    return other && *other ? WinPathOf(other) : BinPath(L"VelmaricOpcServer.exe");
+  }
+
   // Writes the scenario, starts the server and waits until it serves.
   bool Start(const std::string& tag, const std::string& scenario) {
     SetEnvironmentVariableA("WTCLIENT_SIM_SCENARIO", nullptr);
@@ -33,7 +40,7 @@ class OpcServerProcess {
                                std::to_wstring(GetCurrentProcessId());
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, ready.c_str());
     if (!event) return false;
-    std::wstring cmd = L"\"" + BinPath(L"VelmaricOpcServer.exe") + L"\" --scenario \"" + Wide(m_scenario) +
+    std::wstring cmd = L"\"" + ServerExe() + L"\" --scenario \"" + Wide(m_scenario) +
                        L"\" --ready " + ready + L" --log \"" + Wide(m_log) + L"\"";
     STARTUPINFOW si = {};
     si.cb = sizeof si;

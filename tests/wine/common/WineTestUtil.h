@@ -9,10 +9,15 @@
 // Windows path of a file in the build tree's top folder, where the OCX and
 // WTclient.dll are built. VELMARIC_BIN holds that folder as a unix path; Wine
 // maps the unix root to drive Z:.
+inline std::wstring WinPathOf(const char* unixPath) {
+  std::wstring path = L"Z:";
+  for (const char* p = unixPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
+  return path;
+}
+
 inline std::wstring BinPath(const wchar_t* file) {
   const char* bin = std::getenv("VELMARIC_BIN");
-  std::wstring path = L"Z:";
-  for (const char* p = bin ? bin : "."; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
+  std::wstring path = WinPathOf(bin ? bin : ".");
   if (path.back() != L'\\') path += L'\\';
   return path + file;
 }

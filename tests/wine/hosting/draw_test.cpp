@@ -357,7 +357,8 @@ TEST_F(WindowScrolling, BarsFollowTheRowsAndTheScrollMessages) {
   InvalidateRect(m_hwnd, nullptr, TRUE);
   UpdateWindow(m_hwnd);
   EXPECT_EQ(Ctrl().m_nFirstRow, 0);
-  SCROLLBARINFO sbi = {sizeof sbi};
+  SCROLLBARINFO sbi = {};
+  sbi.cbSize = sizeof sbi;
   GetScrollBarInfo(m_hwnd, OBJID_VSCROLL, &sbi);
   EXPECT_TRUE(sbi.rgstate[0] & STATE_SYSTEM_INVISIBLE);
 }

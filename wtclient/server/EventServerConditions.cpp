@@ -157,6 +157,7 @@ HRESULT EventServer::AckCondition(DWORD dwCount, LPWSTR szAcknowledgerID, LPWSTR
     items[i].source = FromWide(pszSource[i]);
     items[i].condition = FromWide(pszConditionName[i]);
     items[i].activeTime = FromFileTime(pftActiveTime[i]);
+    items[i].cookie = pdwCookie[i];
   }
   auto* errors = static_cast<HRESULT*>(CoTaskMemAlloc(dwCount * sizeof(HRESULT)));
   if (!errors) return E_OUTOFMEMORY;

@@ -78,14 +78,15 @@ TEST(AckCheck, Verdicts) {
   c.newState = wtsim::kStateEnabled | wtsim::kStateActive;
   c.activeTime = 1234;
   table.Apply(c);
-  EXPECT_EQ(AckVerdict::Accepted, CheckAck(table, memory, catalog, c.source, c.condition, 1234));
-  EXPECT_EQ(AckVerdict::WrongActiveTime, CheckAck(table, memory, catalog, c.source, c.condition, 1235));
-  EXPECT_EQ(AckVerdict::UnknownCondition, CheckAck(table, memory, catalog, u"Nowhere", c.condition, 1234));
-  EXPECT_EQ(AckVerdict::UnknownCondition, CheckAck(table, memory, catalog, c.source, u"TRIP", 1234));
+  EXPECT_EQ(AckVerdict::Accepted, CheckAck(table, memory, catalog, c.source, c.condition, 1234, 0));
+  EXPECT_EQ(AckVerdict::WrongActiveTime, CheckAck(table, memory, catalog, c.source, c.condition, 1235, 0));
+  EXPECT_EQ(AckVerdict::UnknownCondition, CheckAck(table, memory, catalog, u"Nowhere", c.condition, 1234, 0));
+  EXPECT_EQ(AckVerdict::UnknownCondition, CheckAck(table, memory, catalog, c.source, u"TRIP", 1234, 0));
   // Known but not active: nothing to acknowledge.
-  EXPECT_EQ(AckVerdict::AlreadyAcked, CheckAck(table, memory, catalog, u"Area1.Boiler.LI104", u"LEVEL", 1234));
+  EXPECT_EQ(AckVerdict::AlreadyAcked,
+            CheckAck(table, memory, catalog, u"Area1.Boiler.LI104", u"LEVEL", 1234, 0));
   table.Acknowledge(c.source, c.condition);
-  EXPECT_EQ(AckVerdict::AlreadyAcked, CheckAck(table, memory, catalog, c.source, c.condition, 1234));
+  EXPECT_EQ(AckVerdict::AlreadyAcked, CheckAck(table, memory, catalog, c.source, c.condition, 1234, 0));
 }
 
 TEST(PlantHub, AcknowledgementUpdatesTheTableAndIsBroadcast) {
@@ -195,8 +196,9 @@ TEST(ConditionMemory, UnacknowledgedReturnsToNormalAwaitAcknowledgement) {
   table.Apply(again[0]);
   m.Track(beforeAgain, again, table);
   EXPECT_EQ(nullptr, m.Inactive(u"A.x", u"LEVEL"));
-  EXPECT_EQ(AckVerdict::WrongActiveTime, CheckAck(table, m, ConditionCatalog(wtsim::Scenario()), u"C.x", u"LEVEL", 301));
-  EXPECT_EQ(AckVerdict::Accepted, CheckAck(table, m, ConditionCatalog(wtsim::Scenario()), u"C.x", u"LEVEL", 300));
+  const ConditionCatalog none{wtsim::Scenario()};
+  EXPECT_EQ(AckVerdict::WrongActiveTime, CheckAck(table, m, none, u"C.x", u"LEVEL", 301, 9));
+  EXPECT_EQ(AckVerdict::Accepted, CheckAck(table, m, none, u"C.x", u"LEVEL", 300, 9));
   m.Forget(u"C.x", u"LEVEL");
   EXPECT_TRUE(m.InactiveUnacked().empty());
 }

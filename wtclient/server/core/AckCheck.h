@@ -1,8 +1,8 @@
 // Whether a client's acknowledgement of one condition is accepted. The
 // client names the condition by source and name and proves it saw the
-// current activation by its active time. A condition that returned to
-// normal unacknowledged still takes its acknowledgement; any other known
-// condition that is not active counts as already acknowledged.
+// current activation by its active time and its cookie. A condition that
+// returned to normal unacknowledged still takes its acknowledgement; any
+// other known condition that is not active counts as already acknowledged.
 #pragma once
 #include <cstdint>
 
@@ -12,9 +12,9 @@
 
 namespace opcsrv {
 
-enum class AckVerdict { Accepted, UnknownCondition, WrongActiveTime, AlreadyAcked };
+enum class AckVerdict { Accepted, UnknownCondition, WrongActiveTime, WrongCookie, AlreadyAcked };
 
 AckVerdict CheckAck(const wtsim::ConditionTable& active, const ConditionMemory& memory, const ConditionCatalog& catalog,
-                    const String& source, const String& condition, uint64_t activeTime);
+                    const String& source, const String& condition, uint64_t activeTime, uint32_t cookie);
 
 }  // namespace opcsrv

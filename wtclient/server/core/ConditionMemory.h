@@ -20,7 +20,8 @@ struct AckInfo {
 class ConditionMemory {
  public:
   // before: the active conditions before the batch was made; after: the
-  // table once it was. Fixes up the batch's return-to-normal records.
+  // table once it was. Takes the batch's records in order (the plant's
+  // acknowledgements included) and fixes up its return-to-normal records.
   void Track(const std::vector<wtsim::SimEvent>& before, wtsim::Batch& batch, const wtsim::ConditionTable& after);
   // The inactive, unacknowledged condition as a refresh record, or null.
   const wtsim::SimEvent* Inactive(const String& source, const String& condition) const;

@@ -136,7 +136,7 @@ std::vector<AckVerdict> PlantHub::Acknowledge(const std::vector<AckItem>& items,
     wtsim::ConditionTable& table = m_engine.MutableConditions();
     const uint64_t now = NowFileTime();
     for (const AckItem& it : items) {
-      const AckVerdict v = CheckAck(table, m_memory, m_catalog, it.source, it.condition, it.activeTime);
+      const AckVerdict v = CheckAck(table, m_memory, m_catalog, it.source, it.condition, it.activeTime, it.cookie);
       verdicts.push_back(v);
       if (v != AckVerdict::Accepted) continue;
       if (const wtsim::SimEvent* active = table.Lookup(it.source, it.condition)) {

@@ -61,6 +61,7 @@ class PlantHub {
   struct AckItem {
     String source, condition;
     uint64_t activeTime = 0;
+    uint32_t cookie = 0;
   };
   // One verdict per item; the accepted ones are acknowledged and their
   // notifications broadcast in one batch.

@@ -14,6 +14,17 @@ namespace {
 
 constexpr uint32_t kMaxDelayMs = 86400000;  // a day
 constexpr uint32_t kMaxHangMs = 600000;
+// An offset from now may reach ten years either way: further is a typing
+// error, not a plan.
+constexpr uint64_t kMaxOffsetMs = 10ULL * 365 * kMaxDelayMs;
+
+// "now+MS" or "now-MS", lower case: the sign and the digits.
+bool SplitNowOffset(const std::string& w, char& sign, std::string& digits) {
+  if (w.compare(0, 3, "now") != 0 || w.size() <= 4 || (w[3] != '+' && w[3] != '-')) return false;
+  sign = w[3];
+  digits = w.substr(4);
+  return true;
+}
 
 std::string Lower(std::string s) {
   for (char& c : s)
@@ -261,7 +272,14 @@ class Parser {
     ScriptStep s;
     s.line = m_line;
     s.kind = key == "event" ? ScriptStep::Event : key == "alarm" ? ScriptStep::Alarm : ScriptStep::Normal;
-    if (!ParseTimeSpec(w.words[1], s.time)) return Error("bad time '" + w.words[1] + "'");
+    if (!ParseTimeSpec(w.words[1], s.time)) {
+      char sign;
+      std::string digits;
+      if (SplitNowOffset(Lower(w.words[1]), sign, digits))
+        return Error("bad time '" + w.words[1] + "' (now+MS or now-MS, MS at most " + std::to_string(kMaxOffsetMs) +
+                     ")");
+      return Error("bad time '" + w.words[1] + "'");
+    }
     SimEvent& e = s.event;
     if (!ParseU32(w.words[2], e.category)) return Error("bad category id '" + w.words[2] + "'");
     if (!ParseU32(w.words[3], e.severity)) return Error("bad severity '" + w.words[3] + "'");
@@ -324,10 +342,13 @@ bool ParseTimeSpec(const std::string& word, TimeSpec& out) {
   const std::string w = Lower(word);
   out = TimeSpec();
   if (w == "now") return true;
-  if (w.compare(0, 3, "now") == 0 && w.size() > 4 && (w[3] == '+' || w[3] == '-')) {
-    uint32_t ms = 0;
-    if (!ParseU32(w.substr(4), ms, 10ULL * kMaxDelayMs * 365)) return false;
-    out.offsetMs = w[3] == '+' ? static_cast<int64_t>(ms) : -static_cast<int64_t>(ms);
+  char sign;
+  std::string digits;
+  if (SplitNowOffset(w, sign, digits)) {
+    // Held whole: the range is well beyond 32 bits of milliseconds.
+    uint64_t ms = 0;
+    if (!ParseU64(digits, ms) || ms > kMaxOffsetMs) return false;
+    out.offsetMs = sign == '+' ? static_cast<int64_t>(ms) : -static_cast<int64_t>(ms);
     return true;
   }
   out.relative = false;

@@ -179,6 +179,36 @@ TEST(ScenarioParse, TimeSpecs) {
   EXPECT_FALSE(ParseTimeSpec("ft:-1", t));
 }
 
+// Offsets from now run up to ten years (of 365 days) either way, kept whole.
+TEST(ScenarioParse, NowOffsetsFitOrAreRefusedByLine) {
+  const struct {
+    const char* time;
+    int64_t offsetMs;
+  } fits[] = {
+      {"now+315360000000", 315360000000LL},   {"now-315360000000", -315360000000LL},
+      {"now+4294967296", 4294967296LL},       {"now+5000000000", 5000000000LL},
+      {"NOW-0x100000000", -4294967296LL},
+  };
+  for (const auto& f : fits) {
+    const ParseResult r = ParseScenario(std::string("wait 1\nalarm ") + f.time + " 1 1 S C M\n");
+    ASSERT_TRUE(r.ok) << f.time << ": " << r.error;
+    EXPECT_EQ(r.scenario.script[1].time.offsetMs, f.offsetMs) << f.time;
+  }
+  const uint64_t now = 133540960890120000ULL;
+  TimeSpec t;
+  ASSERT_TRUE(ParseTimeSpec("now+315360000000", t));
+  EXPECT_EQ(t.Resolve(now), now + 315360000000ULL * kFileTimePerMs);
+
+  for (const char* time : {"now+315360000001", "now-315360000001", "now+18446744073709551615",
+                           "now+99999999999999999999999", "now-0xFFFFFFFFFFFFFFFF"}) {
+    const ParseResult r = ParseScenario(std::string("wait 1\nevent ") + time + " 1 1 S M\nwait 1\n");
+    EXPECT_FALSE(r.ok) << time;
+    EXPECT_EQ(r.line, 2) << time;
+    EXPECT_NE(r.error.find(time), std::string::npos) << time << " -> " << r.error;
+    EXPECT_NE(r.error.find("315360000000"), std::string::npos) << time << " -> " << r.error;
+  }
+}
+
 TEST(ScenarioParse, FailureCountsAreConsumed) {
   ParseResult r = ParseScenario("fail connect 2\nfail refresh\n");
   ASSERT_TRUE(r.ok);

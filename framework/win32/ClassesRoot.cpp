@@ -58,6 +58,8 @@ bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& 
   return r == ERROR_SUCCESS;
 }
 
+std::wstring GetText(const std::wstring& key) { return ReadDefault(key, 0); }
+
 bool CreateKey(const std::wstring& key) {
   HKEY h = nullptr;
   if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) !=

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "wtclient/Connection.h"
 #include "wtclient/LocalMachine.h"
 #include "wtclient/Registry.h"
 #include "wtclient/client/ComConnection.h"
@@ -13,8 +12,6 @@
 namespace wtclient {
 namespace {
 
-const char kOwnProgId[] = "Velmaric.TamborelOpcDa.1";
-
 std::wstring Wide(LPCSTR s) {
   const int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
   if (n <= 0) return std::wstring();
@@ -22,13 +19,6 @@ std::wstring Wide(LPCSTR s) {
   MultiByteToWideChar(CP_ACP, 0, s, -1, &w[0], n);
   w.resize(static_cast<size_t>(n - 1));
   return w;
-}
-
-std::shared_ptr<AEConnection> SimulatorInstead(LPCSTR machineName, LPCSTR serverProgId) {
-  static LONG told = 0;
-  if (InterlockedExchange(&told, 1) == 0)
-    OutputDebugStringA("WTclient: Velmaric.TamborelOpcDa.1 is not registered; using the in-process simulator\n");
-  return Connection::Open(machineName, serverProgId);
 }
 
 IOPCEventServer* CreateServer(const CLSID& clsid, LPCSTR machineName) {
@@ -53,11 +43,11 @@ IOPCEventServer* CreateServer(const CLSID& clsid, LPCSTR machineName) {
 
 std::shared_ptr<AEConnection> ConnectOverCom(LPCSTR machineName, LPCSTR serverProgId) {
   if (!serverProgId || !*serverProgId || !Registry::Get().ThreadInitialised()) return nullptr;
+  // A ProgID that does not resolve is a missing server: the connect fails.
+  // The simulator serves only when asked for by name (WTCLIENT_INPROCESS,
+  // WTCLIENT_SIM_SCENARIO), never in a real server's place.
   CLSID clsid;
-  if (FAILED(CLSIDFromProgID(Wide(serverProgId).c_str(), &clsid))) {
-    if (lstrcmpiA(serverProgId, kOwnProgId) == 0) return SimulatorInstead(machineName, serverProgId);
-    return nullptr;
-  }
+  if (FAILED(CLSIDFromProgID(Wide(serverProgId).c_str(), &clsid))) return nullptr;
   if (!Registry::Get().ThreadComInitialised()) return nullptr;
   IOPCEventServer* server = CreateServer(clsid, machineName);
   if (!server) return nullptr;

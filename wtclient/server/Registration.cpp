@@ -70,9 +70,19 @@ std::string RegisterServer(const std::wstring& exePath, const std::wstring& scen
 }
 
 std::string UnregisterServer() {
+  const std::wstring clsid = GuidText(CLSID_VelmaricOpcAEServer);
+  const std::wstring treatAs = classes_root::GetText(L"CLSID\\" + clsid + L"\\TreatAs");
+  if (!treatAs.empty() && CompareStringOrdinal(treatAs.c_str(), -1, clsid.c_str(), -1, TRUE) != CSTR_EQUAL) {
+    // A site sends our class to another vendor's server: the class key, its
+    // ProgIDs and the redirection stay in use; only our program goes.
+    if (!DeleteTree(L"CLSID\\" + clsid + L"\\LocalServer32") ||
+        !DeleteTree(L"CLSID\\" + clsid + L"\\Implemented Categories"))
+      return "cannot remove the server's program key";
+    Log("unregistered our program; the class stays, treated as %ls", treatAs.c_str());
+    return std::string();
+  }
   // The class keys first: the ProgIDs may be shared with the other word
   // size's server, and one naming another class is not ours.
-  const std::wstring clsid = GuidText(CLSID_VelmaricOpcAEServer);
   const bool ok = DeleteTree(L"CLSID\\" + clsid) && classes_root::RemoveProgId(kProgId, clsid) &&
                   classes_root::RemoveProgId(kVersionlessProgId, clsid);
   if (!ok) return "cannot remove the class keys";

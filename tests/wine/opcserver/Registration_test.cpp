@@ -122,3 +122,57 @@ TEST(Registration, InterfacesHaveProxies) {
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(dll.c_str())) << Narrow(dll);
   }
 }
+
+namespace {
+
+DWORD RunServer(const wchar_t* args) {
+  std::wstring cmd = L"\"" + BinFile(kServerExe) + L"\" " + args;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
+  DWORD code = ~0u;
+  if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+bool SetText(const std::wstring& key, const std::wstring& value) {
+  return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+const wchar_t kOtherVendor[] = L"{0A1B2C3D-4E5F-4061-8273-8495A6B7C8D9}";
+
+}  // namespace
+
+// A site that pointed our ProgIDs at another vendor's server keeps it when
+// our server is removed: only keys that name our class are ours to delete.
+TEST(Registration, RemovalKeepsProgIdsThatNameAnotherServer) {
+  const std::wstring progIdClsid = std::wstring(kProgId) + L"\\CLSID";
+  const std::wstring plainClsid = std::wstring(kVersionIndependentProgId) + L"\\CLSID";
+  ASSERT_TRUE(SetText(progIdClsid, kOtherVendor));
+  ASSERT_TRUE(SetText(plainClsid, kOtherVendor));
+  EXPECT_EQ(0u, RunServer(L"/UnregServer"));
+  EXPECT_EQ(std::wstring(kOtherVendor), RegText(progIdClsid));
+  EXPECT_EQ(std::wstring(kOtherVendor), RegText(plainClsid));
+  EXPECT_EQ(L"<none>", RegText(kClsidKey + L"\\LocalServer32"));
+  ASSERT_EQ(0u, RunServer(L"/RegServer"));
+  EXPECT_EQ(GuidText(kServerClsid), RegText(progIdClsid));
+}
+
+// A TreatAs under our class sends our ProgID to another vendor's server:
+// removing our server takes only our own program, the redirection stays.
+TEST(Registration, RemovalKeepsATreatAsThatPointsElsewhere) {
+  const std::wstring treatAs = kClsidKey + L"\\TreatAs";
+  ASSERT_TRUE(SetText(treatAs, kOtherVendor));
+  EXPECT_EQ(0u, RunServer(L"/UnregServer"));
+  EXPECT_EQ(std::wstring(kOtherVendor), RegText(treatAs));
+  EXPECT_EQ(L"<none>", RegText(kClsidKey + L"\\LocalServer32"));
+  EXPECT_EQ(GuidText(kServerClsid), RegText(std::wstring(kProgId) + L"\\CLSID")) << "the ProgID still leads there";
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, kClsidKey.c_str());
+  ASSERT_EQ(0u, RunServer(L"/RegServer"));
+  EXPECT_EQ(L"<none>", RegText(treatAs));
+  EXPECT_NE(L"<none>", RegText(kClsidKey + L"\\LocalServer32"));
+}

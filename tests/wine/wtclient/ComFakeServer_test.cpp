@@ -445,19 +445,26 @@ TEST_F(ComFakeServer, TransportFailureOfACallMarksTheConnectionDead) {
   EXPECT_TRUE(Close(c));
 }
 
-TEST_F(ComFakeServer, OwnProgIdFallsBackToTheSimulatorWhenNotRegistered) {
+// A missing server is a failed connect like any other: a simulated plant in
+// its place would show operators alarms that do not exist.
+TEST_F(ComFakeServer, OwnProgIdNotRegisteredIsAFailedConnect) {
   OwnProgIdEntry entry;
   entry.Remove();
   CLSID clsid;
   ASSERT_TRUE(FAILED(CLSIDFromProgID(L"Velmaric.TamborelOpcDa.1", &clsid)));
-  HANDLE own = lib.Connect("", "Velmaric.TamborelOpcDa.1");
-  ASSERT_NE(own, INVALID_HANDLE_VALUE);
-  m_open.push_back(own);
+  EXPECT_EQ(lib.Connect("", "Velmaric.TamborelOpcDa.1"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(lib.Connect("", "Some.Other.Server.1"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(fake.LiveObjects(), 0);
+  // Asked for explicitly, the simulator still serves.
+  SetEnvironmentVariableA("WTCLIENT_INPROCESS", "1");
+  HANDLE sim = lib.Connect("", "Velmaric.TamborelOpcDa.1");
+  SetEnvironmentVariableA("WTCLIENT_INPROCESS", nullptr);
+  ASSERT_NE(sim, INVALID_HANDLE_VALUE);
+  m_open.push_back(sim);
   DWORD count = 0, *ids = nullptr;
   LPWSTR* names = nullptr;
-  ASSERT_TRUE(lib.Query(own, 1, &count, &ids, &names));
+  ASSERT_TRUE(lib.Query(sim, 1, &count, &ids, &names));
   EXPECT_GE(count, 3u);  // the simulator's plant
-  EXPECT_EQ(fake.LiveObjects(), 0);
 }
 
 TEST_F(ComFakeServer, OwnProgIdPointedAtAnotherVendorsServerReachesIt) {

@@ -56,4 +56,9 @@ class AELibraryLoader {
   // notifications were dropped undelivered. win32 writes them to the file
   // named by VELMARIC_INTAKE_STATS, if any; for measurements only.
   virtual void ReportIntake(uint32_t /*longestQueueWaitUs*/, uint64_t /*discarded*/) {}
+
+  // A worker was let go while still inside the library (it did not stop in
+  // time). The code it runs, and the callback the library holds, must then
+  // stay loaded for as long as the process lives.
+  virtual void KeepLoaded() {}
 };

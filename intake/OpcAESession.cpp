@@ -10,16 +10,28 @@ OpcAESession::~OpcAESession() {
   if (m_hThread.joinable()) m_hThread.detach();
 }
 
+std::atomic<int> OpcAESession::s_nLiveWorkers{0};
+
 void OpcAESession::Start(const std::shared_ptr<OpcAESession>& session) {
   // The state is Idle from construction: the worker does not write it at its
   // start, so a request made before the thread runs is not lost.
-  session->m_hThread = std::thread(&OpcAESession::SessionThread, session);
+  ++s_nLiveWorkers;
+  try {
+    session->m_hThread = std::thread(&OpcAESession::SessionThread, session);
+  } catch (...) {
+    --s_nLiveWorkers;
+    throw;
+  }
 }
 
 void OpcAESession::SessionThread(std::shared_ptr<OpcAESession> session) {
-  // Loaded on this thread, released after Stopped is reported.
-  std::unique_ptr<AELibrary> library = session->m_pLoader ? session->m_pLoader->Load() : nullptr;
-  session->Run(library.get());
+  {
+    // Loaded on this thread, released after Stopped is reported.
+    std::unique_ptr<AELibrary> library = session->m_pLoader ? session->m_pLoader->Load() : nullptr;
+    session->Run(library.get());
+  }
+  session.reset();
+  --s_nLiveWorkers;
 }
 
 void OpcAESession::Run(AELibrary* library) {
@@ -136,12 +148,15 @@ bool OpcAESession::Stop() {
     stopped = m_nState.load() == Stopped;
   }
   // Reported Stopped: only the thread's return is left, so wait for it.
-  // Otherwise let it go; it holds its own reference to the session.
+  // Otherwise let it go; it holds its own reference to the session, and the
+  // module its code lives in stays loaded for good.
   if (m_hThread.joinable()) {
-    if (stopped)
+    if (stopped) {
       m_hThread.join();
-    else
+    } else {
+      if (m_pLoader) m_pLoader->KeepLoaded();
       m_hThread.detach();
+    }
   }
   return stopped;
 }

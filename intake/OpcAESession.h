@@ -41,6 +41,9 @@ class OpcAESession : public std::recursive_timed_mutex {
   // The stop handshake (window thread): true if the worker reported Stopped
   // within the wait. A stop request once written is never overwritten.
   bool Stop();
+  // Workers of every session in the process that have not ended yet: while
+  // any runs, the module holding their code must not be unloaded.
+  static int LiveWorkers() { return s_nLiveWorkers.load(); }
 
   // Window-thread requests; false when the session is already stopping.
   bool RequestConnect();
@@ -90,6 +93,8 @@ class OpcAESession : public std::recursive_timed_mutex {
   void CloseConnection(AELibrary* library);
   // Worker-side outcome: written only over the state it answers.
   void Report(int32_t from, int32_t to);
+
+  static std::atomic<int> s_nLiveWorkers;
 
   Clock& m_clock;
   AELibraryLoader* m_pLoader;

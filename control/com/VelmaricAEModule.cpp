@@ -13,6 +13,7 @@
 #include "framework/win32/Win32Clock.h"
 #include "framework/win32/Win32Ui.h"
 #include "framework/win32/Win32Version.h"
+#include "intake/OpcAESession.h"
 #include "intake/win32/Win32IntakePorts.h"
 
 namespace {
@@ -54,7 +55,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   return COleObjectFactory::GetClassObject(clsid, riid, ppv);
 }
 
-STDAPI DllCanUnloadNow() { return com_module::CanUnload() ? S_OK : S_FALSE; }
+// Not while a session's worker still runs: it may be inside the library,
+// which also holds a callback into this module.
+STDAPI DllCanUnloadNow() { return com_module::CanUnload() && OpcAESession::LiveWorkers() == 0 ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() {
   if (FAILED(RegisterModuleTypeLib())) return SELFREG_E_TYPELIB;

@@ -188,6 +188,14 @@ std::unique_ptr<AELibrary> WTclientLoader::Load() {
   return found;
 }
 
+// Pinned, the module (the control) is never unloaded, whatever COM decides:
+// a worker still inside a hung library call comes back to code that exists.
+void WTclientLoader::KeepLoaded() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(&OwnFolder), &self);
+}
+
 void WTclientLoader::ReportIntake(uint32_t longestQueueWaitUs, uint64_t discarded) {
   wchar_t path[MAX_PATH];
   const DWORD n = GetEnvironmentVariableW(L"VELMARIC_INTAKE_STATS", path, MAX_PATH);

@@ -2,6 +2,7 @@
 // refuses, reports categories, creates subscriptions, and delivers batches to
 // the registered callback until the connection is closed. Logs every call.
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <map>
@@ -45,6 +46,8 @@ class FakeAEServer : public AELibraryLoader {
   bool Subscribed();
 
   std::unique_ptr<AELibrary> Load() override;
+  void KeepLoaded() override { ++m_nKeepLoaded; }
+  std::atomic<int> m_nKeepLoaded{0};  // workers let go while inside the library
 
  private:
   class Library;

@@ -114,6 +114,34 @@ TEST_F(IntakeTest, DestructionWhileConnectedClosesAndReturnsAtTheFirstPoll) {
   EXPECT_EQ(calls.back(), "WTclientCoUninit");
 }
 
+// A library call that never returns (a hung server): the control's
+// destruction lets the worker go after its wait, and from then on the module
+// must stay loaded until the worker has really ended.
+TEST_F(IntakeTest, AWorkerStuckInTheLibraryKeepsTheModuleLoadedUntilItEnds) {
+  std::mutex m;
+  std::condition_variable cv;
+  bool release = false;
+  server.m_onConnect = [&] {
+    clock.Leave();  // blocked outside simulated time, which goes on without it
+    std::unique_lock<std::mutex> l(m);
+    cv.wait(l, [&] { return release; });
+  };
+  const int before = OpcAESession::LiveWorkers();
+  EXPECT_GE(before, 1) << "the control's own worker";
+  EXPECT_FALSE(ctrl->ConnectOpc());
+  ctrl.reset();
+  EXPECT_EQ(server.m_nKeepLoaded.load(), 1) << "the worker was let go without keeping the module";
+  EXPECT_EQ(OpcAESession::LiveWorkers(), before) << "the stuck worker no longer counts";
+  {
+    std::lock_guard<std::mutex> l(m);
+    release = true;
+  }
+  cv.notify_all();
+  for (int i = 0; i < 5000 && OpcAESession::LiveWorkers() == before; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(OpcAESession::LiveWorkers(), before - 1) << "the worker's end was not counted";
+}
+
 TEST_F(IntakeTest, DisconnectFromANewEventHandlerIsNotHeldUpByTheDrain) {
   ASSERT_TRUE(ctrl->ConnectOpc());
   ASSERT_TRUE(server.Deliver(Batch(2)));

@@ -59,6 +59,7 @@ LONG g_events = 0;
 HWND g_host = nullptr;
 IUnknown* g_control = nullptr;
 int g_exitCode = 0;
+bool g_keepOldSettings = false;  // the settings file did not load whole
 bool g_closeAfterProperties = false;
 DWORD g_startTick = 0;
 
@@ -157,7 +158,7 @@ void OpenProperties() {
 
 void SaveSettings() {
   std::wstring message;
-  if (!SaveSettingsFile(g_control, g_opt.settings, message)) g_exitCode = 4;
+  if (!SaveSettingsFile(g_control, g_opt.settings, g_keepOldSettings, message)) g_exitCode = 4;
   if (!message.empty()) {
     fwprintf(stderr, L"VelmaricAEView: %ls\n", message.c_str());
     fflush(stderr);
@@ -264,7 +265,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   // The settings apply to the running control, as a container's saved form does.
   std::wstring problem;
-  LoadSettingsFile(unk, g_opt.settings, problem);
+  g_keepOldSettings = !LoadSettingsFile(unk, g_opt.settings, problem);
   if (!problem.empty()) fwprintf(stderr, L"VelmaricAEView: %ls\n", problem.c_str());
   fflush(stderr);
   g_control = unk;

@@ -4,6 +4,7 @@
 #include <olectl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "framework/win32/ComObject.h"
@@ -12,6 +13,7 @@ namespace {
 
 constexpr size_t kMaxFileSize = 1u << 20;  // far above any property set of ours
 constexpr int64_t kMaxFontPoints = 1000;
+constexpr int kMaxFontWeight = 1000;
 const char kHeader[] = "# Velmaric AE viewer settings: the control's properties, one Name=Value line each.\r\n";
 
 std::string Utf8(const std::wstring& s) {
@@ -148,6 +150,22 @@ std::wstring FormatPoints(int64_t units) {
   return s;
 }
 
+// The face as ParseFont takes it back: without the blanks it trims, and no
+// longer than LOGFONT holds (GDI never uses more of it), cut between whole
+// characters.
+std::wstring LoadableFaceName(const wchar_t* name) {
+  std::wstring face = Trim(name);
+  if (face.size() >= LF_FACESIZE) {
+    face.resize(LF_FACESIZE - 1);
+    if (face.back() >= 0xD800 && face.back() <= 0xDBFF) face.pop_back();
+    face = Trim(face);
+  }
+  return face;
+}
+
+// A font is written as the nearest font ParseFont accepts, so that the next
+// start gets it back rather than the default: the size, weight and charset are
+// brought into its ranges (a charset as GDI takes it, one byte).
 bool FormatFont(IUnknown* object, std::wstring& text) {
   IFont* font = nullptr;
   if (!object || FAILED(object->QueryInterface(IID_IFont, reinterpret_cast<void**>(&font)))) return false;
@@ -155,22 +173,23 @@ bool FormatFont(IUnknown* object, std::wstring& text) {
   CY size = {};
   SHORT weight = FW_NORMAL, charset = DEFAULT_CHARSET;
   BOOL italic = FALSE, underline = FALSE, strike = FALSE;
-  bool ok = SUCCEEDED(font->get_Name(&name)) && SUCCEEDED(font->get_Size(&size)) && name &&
-            !wcschr(name, L';') && size.int64 > 0;
+  bool ok = SUCCEEDED(font->get_Name(&name)) && SUCCEEDED(font->get_Size(&size)) && name && size.int64 > 0;
   font->get_Weight(&weight);
   font->get_Charset(&charset);
   font->get_Italic(&italic);
   font->get_Underline(&underline);
   font->get_Strikethrough(&strike);
   font->Release();
-  if (ok) {
-    auto flag = [](BOOL b) { return b ? L"True" : L"False"; };
-    text = std::wstring(L"Name=") + name + L";Size=" + FormatPoints(size.int64) + L";Weight=" +
-           std::to_wstring(weight) + L";Charset=" + std::to_wstring(charset) + L";Italic=" + flag(italic) +
-           L";Underline=" + flag(underline) + L";Strikethrough=" + flag(strike);
-  }
+  std::wstring face = ok ? LoadableFaceName(name) : std::wstring();
   SysFreeString(name);
-  return ok;
+  // A face the line cannot carry at all is left out (and named by the caller).
+  if (face.empty() || face.find_first_of(L";\r\n") != std::wstring::npos) return false;
+  auto flag = [](BOOL b) { return b ? L"True" : L"False"; };
+  text = L"Name=" + face + L";Size=" + FormatPoints(std::min<int64_t>(size.int64, kMaxFontPoints * 10000)) +
+         L";Weight=" + std::to_wstring(std::min<int>(std::max<int>(weight, 0), kMaxFontWeight)) +
+         L";Charset=" + std::to_wstring(charset & 0xFF) + L";Italic=" + flag(italic) + L";Underline=" +
+         flag(underline) + L";Strikethrough=" + flag(strike);
+  return true;
 }
 
 bool ParseFont(const std::wstring& text, VARIANT* out) {
@@ -198,7 +217,7 @@ bool ParseFont(const std::wstring& text, VARIANT* out) {
     switch (which) {
       case 0: name = value; if (name.empty() || name.size() >= LF_FACESIZE) return false; break;
       case 1: if (!ParsePoints(value, size)) return false; break;
-      case 2: if (!ParseWhole(value, weight, hex) || weight < 0 || weight > 1000) return false; break;
+      case 2: if (!ParseWhole(value, weight, hex) || weight < 0 || weight > kMaxFontWeight) return false; break;
       case 3: if (!ParseWhole(value, charset, hex) || charset < 0 || charset > 255) return false; break;
       case 4: if (!ParseBool(value, italic)) return false; break;
       case 5: if (!ParseBool(value, underline)) return false; break;
@@ -292,6 +311,35 @@ std::wstring FullPath(const std::wstring& path, std::wstring* folder) {
   if (n == 0 || n >= MAX_PATH * 2) return path;
   if (folder) *folder = file ? std::wstring(buf, file) : std::wstring(buf);
   return buf;
+}
+
+// Copies the file to `copy` through a temporary file, so that a copy of an
+// earlier run is replaced whole or not at all. No file is nothing to keep.
+bool KeepCopy(const std::wstring& path, const std::wstring& copy, std::wstring& error) {
+  std::wstring folder;
+  std::wstring source = FullPath(path, &folder);
+  wchar_t temp[MAX_PATH];
+  if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"vae", 0, temp)) {
+    error = L"settings file " + path + L" not saved: cannot create a file in " + (folder.empty() ? path : folder) +
+            L": " + SystemMessage(GetLastError());
+    return false;
+  }
+  bool ok = CopyFileW(source.c_str(), temp, FALSE) != FALSE;
+  DWORD err = GetLastError();
+  if (!ok && (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND)) {
+    DeleteFileW(temp);
+    return true;
+  }
+  if (ok) {
+    const std::wstring target = FullPath(copy, nullptr);
+    ok = MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    err = GetLastError();
+  }
+  if (!ok) {
+    DeleteFileW(temp);
+    error = L"settings file " + path + L" not saved: it cannot be kept as " + copy + L" first: " + SystemMessage(err);
+  }
+  return ok;
 }
 
 }  // namespace
@@ -482,16 +530,18 @@ std::wstring DefaultSettingsPath() {
   return std::wstring(appData) + L"\\Velmaric AE\\VelmaricAEView.settings";
 }
 
-void LoadSettingsFile(IUnknown* control, const std::wstring& path, std::wstring& message) {
+bool LoadSettingsFile(IUnknown* control, const std::wstring& path, std::wstring& message) {
   message.clear();
+  // What was not loaded would be lost when the viewer saves over the file.
+  const std::wstring kept = L"; the viewer keeps the file as " + path + L".bak before saving over it";
   HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) {
     DWORD err = GetLastError();
     // No file yet: the first run keeps the control's defaults.
-    if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND)
-      message = L"settings file " + path + L" cannot be read: " + SystemMessage(err);
-    return;
+    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return true;
+    message = L"settings file " + path + L" cannot be read: " + SystemMessage(err) + kept;
+    return false;
   }
   LARGE_INTEGER size = {};
   std::string text;
@@ -505,40 +555,44 @@ void LoadSettingsFile(IUnknown* control, const std::wstring& path, std::wstring&
   CloseHandle(f);
   if (!ok) {
     message = L"settings file " + path + L" cannot be read: " +
-              (size.QuadPart > static_cast<LONGLONG>(kMaxFileSize) ? L"it is too large" : SystemMessage(err));
-    return;
+              (size.QuadPart > static_cast<LONGLONG>(kMaxFileSize) ? L"it is too large" : SystemMessage(err)) + kept;
+    return false;
   }
   PropertyValues known;
   HRESULT hr = SaveProperties(control, known);
   if (FAILED(hr)) {
     message = L"the control does not report its properties (IPersistPropertyBag::Save failed); settings file " +
-              path + L" not loaded";
-    return;
+              path + L" not loaded" + kept;
+    return false;
   }
   SettingsProblem problem;
   PropertyValues values = ParseSettings(text, known, problem);
   hr = LoadProperties(control, values);
   if (FAILED(hr)) {
-    message = L"the control refused the settings from " + path + L" (IPersistPropertyBag::Load failed)";
-  } else if (problem.line) {
-    message = L"settings file " + path + L", line " + std::to_wstring(problem.line) + L": " + problem.reason +
-              L"; the properties without a good line take their defaults";
-  } else {
-    // A file of an older viewer, or one cut short by hand: say what it lacks.
-    std::vector<std::wstring> missing;
-    for (const NamedValue& k : known) {
-      bool found = false;
-      for (const NamedValue& v : values) found = found || _wcsicmp(v.name.c_str(), k.name.c_str()) == 0;
-      if (!found) missing.push_back(k.name);
-    }
-    if (!missing.empty())
-      message = L"settings file " + path + L" has no line for " + missing.front() +
-                (missing.size() > 1 ? L" and " + std::to_wstring(missing.size() - 1) + L" other properties" : L"") +
-                L"; they take their defaults";
+    message = L"the control refused the settings from " + path + L" (IPersistPropertyBag::Load failed)" + kept;
+    return false;
   }
+  if (problem.line) {
+    message = L"settings file " + path + L", line " + std::to_wstring(problem.line) + L": " + problem.reason +
+              L"; the properties without a good line take their defaults" + kept;
+    return false;
+  }
+  // A file of an older viewer, or one cut short by hand: say what it lacks.
+  // Every line of it was used, so saving over it loses nothing.
+  std::vector<std::wstring> missing;
+  for (const NamedValue& k : known) {
+    bool found = false;
+    for (const NamedValue& v : values) found = found || _wcsicmp(v.name.c_str(), k.name.c_str()) == 0;
+    if (!found) missing.push_back(k.name);
+  }
+  if (!missing.empty())
+    message = L"settings file " + path + L" has no line for " + missing.front() +
+              (missing.size() > 1 ? L" and " + std::to_wstring(missing.size() - 1) + L" other properties" : L"") +
+              L"; they take their defaults";
+  return true;
 }
 
-bool SaveSettingsFile(IUnknown* control, const std::wstring& path, std::wstring& message) {
+bool SaveSettingsFile(IUnknown* control, const std::wstring& path, bool& keepOld, std::wstring& message) {
   message.clear();
   PropertyValues values;
   if (FAILED(SaveProperties(control, values))) {
@@ -550,6 +604,10 @@ bool SaveSettingsFile(IUnknown* control, const std::wstring& path, std::wstring&
   std::wstring folder;
   FullPath(path, &folder);
   if (!folder.empty()) SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);  // the first save makes the folder
+  if (keepOld) {
+    if (!KeepCopy(path, path + L".bak", message)) return false;
+    keepOld = false;  // the copy is the user's file: a later save must not put ours in its place
+  }
   if (!WriteFileReplacing(path, text, message)) return false;
   if (!skipped.empty()) message = L"settings file " + path + L": not saved (no text form): " + skipped;
   return true;

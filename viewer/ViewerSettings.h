@@ -6,7 +6,9 @@
 // hex), booleans as True/False, strings as the rest of the line with \\, \n
 // and \r escaped, and the font as
 //   Font=Name=MS Sans Serif;Size=8.25;Weight=400;Charset=0;Italic=False;Underline=False;Strikethrough=False
-// where only Name and Size are required. Any other plain type goes through
+// where only Name and Size are required. A font is written as the nearest one
+// that this form reads back (at most 1000 pt, a face of at most 31 UTF-16
+// units without leading or trailing blanks). Any other plain type goes through
 // the system's variant conversion with the invariant locale.
 #pragma once
 #include <windows.h>
@@ -74,9 +76,14 @@ std::wstring DefaultSettingsPath();
 
 // Loads the file into the control. A missing file leaves the control as it
 // is. `message` is empty, or the one line to tell the user (the file and its
-// first bad line, or why it could not be read).
-void LoadSettingsFile(IUnknown* control, const std::wstring& path, std::wstring& message);
+// first bad line, or why it could not be read). False when the file is there
+// but was not loaded whole (it could not be read, is too large, the control
+// refused it, or a line of it was not used): the saves of this run must keep
+// it before replacing it.
+bool LoadSettingsFile(IUnknown* control, const std::wstring& path, std::wstring& message);
 // Saves the control's properties to the file, creating its folder; false with
 // `message` when it fails. A property the file cannot hold is named in
-// `message` but does not fail the save.
-bool SaveSettingsFile(IUnknown* control, const std::wstring& path, std::wstring& message);
+// `message` but does not fail the save. With `keepOld` the file is first
+// copied to path + ".bak" (and not replaced when that fails); `keepOld` is
+// then cleared, so that the later saves of the run leave that copy alone.
+bool SaveSettingsFile(IUnknown* control, const std::wstring& path, bool& keepOld, std::wstring& message);

@@ -188,7 +188,8 @@ class ViewerTest : public ::testing::Test {
     DeleteFileW(m_settings.c_str());
   }
   void TearDown() override {
-    for (const wchar_t* f : {L"\\view.settings", L"\\out.txt", L"\\err.txt"}) DeleteFileW((m_folder + f).c_str());
+    for (const wchar_t* f : {L"\\view.settings", L"\\view.settings.bak", L"\\out.txt", L"\\err.txt"})
+      DeleteFileW((m_folder + f).c_str());
     RemoveDirectoryW(m_folder.c_str());
   }
   // The settings the control starts with when there are none.
@@ -332,6 +333,58 @@ TEST_F(ViewerTest, AFileWithoutSomePropertiesSaysSoOnceAndLoadsTheRest) {
   EXPECT_NE(err.find("has no line for"), std::string::npos) << err;
   EXPECT_EQ(ValueOf(v.Out(), "WatchdogTimeout"), "21");
   EXPECT_EQ(ValueOf(v.Out(), "SeverityE"), ValueOf(defaults, "SeverityE"));
+}
+
+// A file the viewer could not load whole still holds the user's settings: it is
+// kept beside the new one before the save on exit replaces it, and the start
+// says so once. A file that loaded whole is simply replaced.
+TEST_F(ViewerTest, AFileNotLoadedWholeIsKeptAsBakBeforeItIsReplaced) {
+  const std::string defaults = Defaults();
+  const std::wstring bak = m_settings + L".bak";
+  const std::string watchdog = "WatchdogTimeout=" + ValueOf(defaults, "WatchdogTimeout");
+  std::string good = defaults;
+  good.replace(good.find(watchdog), watchdog.size(), "WatchdogTimeout=27");
+  {
+    WriteText(m_settings, good);
+    Viewer v(m_folder, m_settings, L"");
+    ASSERT_TRUE(v.MainWindow());
+    EXPECT_EQ(v.Close(), 0);
+    EXPECT_EQ(v.Err(), "");
+    EXPECT_EQ(GetFileAttributesW(bak.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing to keep";
+    EXPECT_EQ(ValueOf(ReadText(m_settings), "WatchdogTimeout"), "27");
+  }
+  // The same file as an editor re-saves it in UTF-16.
+  std::wstring wide(good.begin(), good.end());
+  std::string utf16 = "\xFF\xFE";
+  for (wchar_t c : wide) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  const struct {
+    const char* what;
+    std::string text;
+    bool lockedAtStart;
+  } kCases[] = {
+      {"too large", good + "# " + std::string(1 << 20, '-') + "\r\n", false},
+      {"UTF-16", utf16, false},
+      {"no usable line", "not a setting\r\nNoSuchProperty=1\r\nWatchdogTimeout=many\r\n", false},
+      {"unreadable at start", good, true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    DeleteFileW(bak.c_str());
+    WriteText(m_settings, c.text);
+    HANDLE lock = c.lockedAtStart ? CreateFileW(m_settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                  : INVALID_HANDLE_VALUE;
+    Viewer v(m_folder, m_settings, L"");
+    ASSERT_TRUE(v.MainWindow());
+    if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);  // the load is over; the save may replace it
+    EXPECT_EQ(v.Close(), 0) << v.Err();
+    EXPECT_TRUE(ReadText(bak) == c.text) << "the old file is kept whole (" << ReadText(bak).size() << " bytes)";
+    const std::string saved = ReadText(m_settings);
+    EXPECT_FALSE(saved == c.text);
+    EXPECT_EQ(ValueOf(saved, "WatchdogTimeout"), ValueOf(v.Out(), "WatchdogTimeout")) << "the settings in use";
+    const std::string err = v.Err();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("view.settings.bak"), std::string::npos) << err;
+  }
 }
 
 }  // namespace

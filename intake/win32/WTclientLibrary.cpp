@@ -158,6 +158,19 @@ std::wstring PathVariable() {
 
 }  // namespace
 
+// Where the library's own dependencies are searched: its folder and the
+// system's (the application's folder, System32), never the current directory
+// or PATH. Systems without the search flags (Windows 7 before KB2533623,
+// which brought AddDllDirectory) get the altered search path, its folder
+// first.
+namespace {
+DWORD DependencySearchFlags() {
+  static const bool safe =
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AddDllDirectory") != nullptr;
+  return safe ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS : LOAD_WITH_ALTERED_SEARCH_PATH;
+}
+}  // namespace
+
 // Never by bare name: LoadLibraryW("WTclient.dll") would also search the
 // current directory, where anyone can leave a file. Each candidate is loaded
 // by its full path, its own dependencies from its own folder. A file that
@@ -176,7 +189,7 @@ std::unique_ptr<AELibrary> WTclientLoader::Load() {
     const wchar_t* path = W(candidate);
     const DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    HMODULE module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE module = LoadLibraryExW(path, nullptr, DependencySearchFlags());
     if (!module) continue;
     auto library = std::make_unique<WTclientLibrary>(module);
     if (library->Resolve()) {

@@ -36,7 +36,14 @@ extern "C" {
 BOOL WINAPI WTclientCoInit(void) { return TRUE; }
 BOOL WINAPI WTclientCoUninit(void) { return TRUE; }
 BOOL WINAPI EnableExtendedAECallback(PFN_ExtendedAECallback) { return TRUE; }
+#ifdef VELMARIC_PROBE_DEPENDENT
+// The dependent stand-in imports this; it loads only where the dependency is found.
+__declspec(dllimport) int WINAPI VelmaricDependencyValue(void);
+#endif
 HANDLE WINAPI ConnectOPC_AE(LPCSTR, LPCSTR) {
+#ifdef VELMARIC_PROBE_DEPENDENT
+  if (VelmaricDependencyValue() != 7) return INVALID_HANDLE_VALUE;
+#endif
   Mark(L".connected");
   return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x51));
 }

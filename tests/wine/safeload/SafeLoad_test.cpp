@@ -39,11 +39,11 @@ class Sandbox {
     GetTempPathW(MAX_PATH, tmp);
     m_root = std::wstring(tmp) + L"velmaric_safeload_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(m_root.c_str(), nullptr);
-    for (const wchar_t* d : {L"ocx", L"cwd", L"genuine", L"probe", L"partial"})
+    for (const wchar_t* d : {L"ocx", L"cwd", L"genuine", L"probe", L"partial", L"dependent"})
       CreateDirectoryW(Dir(d).c_str(), nullptr);
   }
   ~Sandbox() {
-    for (const wchar_t* d : {L"ocx", L"cwd", L"genuine", L"probe", L"partial"}) {
+    for (const wchar_t* d : {L"ocx", L"cwd", L"genuine", L"probe", L"partial", L"dependent"}) {
       const std::wstring dir = Dir(d);
       WIN32_FIND_DATAW f;
       HANDLE h = FindFirstFileW((dir + L"*").c_str(), &f);
@@ -236,3 +236,32 @@ TEST_F(SafeLoad, ALibraryWithoutAllEightExportsIsPassedOver) {
 }
 
 }  // namespace
+
+// A WTclient.dll's own imports come from its folder and the system's, never
+// from the current directory: a planted dependency there is not loaded, and
+// the copy that needs it is passed over for the next one.
+TEST_F(SafeLoad, DependenciesAreNeverTakenFromTheCurrentDirectory) {
+  const std::wstring built = AppFolder() + L"dependent\\";
+  const std::wstring dependency = L"velmaric_dependency.dll";
+  const std::wstring dependent = s_box->Dir(L"dependent");
+  Place(built + L"safeload_dependent.dll", dependent);
+  const std::wstring planted = s_box->Dir(L"cwd") + dependency;
+  ASSERT_TRUE(CopyFileW((built + dependency).c_str(), planted.c_str(), FALSE));
+  m_placed.push_back(planted);
+  m_placed.push_back(planted + L".loaded");
+  const std::wstring path = L"\"" + dependent + L"\";\"" + s_box->Dir(L"genuine") + L"\";" + m_savedPath;
+  SetEnvironmentVariableW(L"PATH", path.c_str());
+  EXPECT_SAME_PATH(ConnectAndFindLibrary(), Copy(L"genuine"));
+  EXPECT_FALSE(Exists(planted + L".loaded")) << "a dependency was loaded from the current directory";
+  EXPECT_FALSE(Used(L"dependent"));
+  Release();
+
+  // Beside the library, its dependency is found: a vendor's own folder serves.
+  const std::wstring beside = dependent + dependency;
+  ASSERT_TRUE(CopyFileW((built + dependency).c_str(), beside.c_str(), FALSE));
+  m_placed.push_back(beside);
+  m_placed.push_back(beside + L".loaded");
+  EXPECT_SAME_PATH(ConnectAndFindLibrary(), Copy(L"dependent"));
+  EXPECT_TRUE(Exists(beside + L".loaded"));
+  EXPECT_FALSE(Exists(planted + L".loaded"));
+}

@@ -113,11 +113,22 @@ int Serve(const ServerOptions& opt) {
   // failed) leaves after a while; started by hand it serves until killed
   // or until the last object of its clients went.
   constexpr DWORD kIdleExitMs = 10000;
-  while (WaitForSingleObject(ServerExitEvent(), 500) == WAIT_TIMEOUT)
+  // The last object went: leave once no object is held or being created
+  // for a short grace, so that a client inside CreateInstance at that moment
+  // is served, not left with a server that vanished under it.
+  constexpr DWORD kExitGraceMs = 300;
+  for (;;) {
+    if (WaitForSingleObject(ServerExitEvent(), 500) == WAIT_OBJECT_0) {
+      if (IdleFor(kExitGraceMs)) break;
+      KeepServingIfInUse();
+      Sleep(50);
+      continue;
+    }
     if (opt.embedding && IdleFor(kIdleExitMs)) {
       Log("no client for %lu ms", static_cast<unsigned long>(kIdleExitMs));
       break;
     }
+  }
   CoRevokeClassObject(registration);
   Log("leaving");
   // Delivery threads may still sit in calls to clients that hang, and use

@@ -40,6 +40,14 @@ void ReleaseServerProcess() {
 
 HANDLE ServerExitEvent() { return g_exit; }
 
+void KeepServingIfInUse() {
+  if (g_objects.load() == 0) return;
+  Log("an object was made after the last one went: serving on");
+  ResetEvent(g_exit);
+  // Released again between the look and the reset: the signal stands.
+  if (g_objects.load() == 0) SetEvent(g_exit);
+}
+
 void BeginActivation() { ++g_objects; }
 
 void EndActivation() {

@@ -14,6 +14,9 @@ void AddRefServerProcess();
 void ReleaseServerProcess();
 // Signalled once the last object of a client was released.
 HANDLE ServerExitEvent();
+// After the exit event: if an object was made since (or is being made), the
+// event is reset and the server serves on.
+void KeepServingIfInUse();
 // Around the class object's making of an object (which a scenario may
 // hold up or fail): the process counts as busy meanwhile.
 void BeginActivation();

@@ -1,6 +1,7 @@
 // Several clients of one server: two at once, one killed in the middle, the
 // server started by COM itself, and the failures a scenario scripts.
 #include <string>
+#include <thread>
 
 #include "ChildSubscriber.h"
 #include "ServerFixture.h"
@@ -43,6 +44,34 @@ TEST_F(Clients, TwoServerObjectsBothReceiveThePlant) {
   first.Reset();
   const size_t before = b.sink->RecordCount();
   EXPECT_TRUE(b.sink->WaitRecords(before + 5, 10000));
+}
+
+// A client inside CreateInstance when another releases the server's last
+// object is served: the server does not leave under its activation.
+TEST_F(Clients, AConnectInProgressKeepsTheServerWhenTheLastObjectGoes) {
+  ASSERT_TRUE(StartServer("category 1 0x104 Process message\nhang connect 1500\n"));
+  ComPtr<IOPCEventServer> first;
+  ASSERT_EQ(S_OK, Connect(first));
+  HRESULT connected = E_PENDING, status = E_PENDING;
+  std::thread late([&] {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    {
+      ComPtr<IOPCEventServer> second;
+      connected = Connect(second);
+      OPCEVENTSERVERSTATUS* st = nullptr;
+      if (SUCCEEDED(connected)) status = second->GetStatus(&st);
+      if (st) {
+        CoTaskMemFree(st->szVendorInfo);
+        CoTaskMemFree(st);
+      }
+    }
+    CoUninitialize();
+  });
+  Sleep(400);  // the late client is inside CreateInstance, which takes 1500 ms
+  first.Reset();
+  late.join();
+  EXPECT_EQ(S_OK, connected) << HrText(connected);
+  EXPECT_EQ(S_OK, status) << HrText(status);
 }
 
 TEST_F(Clients, KilledClientIsNoticedAndServerExits) {

@@ -18,15 +18,32 @@ StatusWatch& StatusWatch::Get() {
   return *w;
 }
 
-StatusWatch::StatusWatch() {
-  InitializeCriticalSection(&m_cs);
-  m_wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-}
+namespace {
+
+// What a connection's thread holds: the connection only weakly, so that a
+// disconnect still releases it on the caller's thread, as before.
+struct Watched {
+  std::weak_ptr<ComConnection> connection;
+  HANDLE stop;
+};
+
+}  // namespace
+
+StatusWatch::StatusWatch() { InitializeCriticalSection(&m_cs); }
 
 void StatusWatch::Add(std::shared_ptr<ComConnection> c) {
-  Lock lock(m_cs);
-  m_connections.push_back(std::move(c));
-  if (!m_running) m_running = StartHeldThread(&StatusWatch::ThreadMain, this);
+  HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!stop) return;
+  auto* watched = new Watched{c, stop};
+  {
+    Lock lock(m_cs);
+    m_connections.push_back({std::move(c), stop});
+  }
+  if (!StartHeldThread(&StatusWatch::ThreadMain, watched)) {
+    Remove(watched->connection.lock().get());
+    CloseHandle(stop);
+    delete watched;
+  }
 }
 
 void StatusWatch::Remove(ComConnection* c) {
@@ -34,42 +51,30 @@ void StatusWatch::Remove(ComConnection* c) {
   {
     Lock lock(m_cs);
     auto it = std::find_if(m_connections.begin(), m_connections.end(),
-                           [c](const std::shared_ptr<ComConnection>& p) { return p.get() == c; });
+                           [c](const Entry& e) { return e.connection.get() == c; });
     if (it == m_connections.end()) return;
-    last = std::move(*it);
+    last = std::move(it->connection);
+    SetEvent(it->stop);
     m_connections.erase(it);
   }
-  SetEvent(m_wake);
 }
 
 DWORD WINAPI StatusWatch::ThreadMain(void* arg) {
-  static_cast<StatusWatch*>(arg)->Run();
-  ExitHeldThread();
-}
-
-void StatusWatch::Run() {
-  // The servers' proxies belong to the multithreaded apartment, which this
-  // thread joins.
-  const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  ULONGLONG due = GetTickCount64() + kPeriodMs;
-  for (;;) {
-    const ULONGLONG now = GetTickCount64();
-    if (now < due) WaitForSingleObject(m_wake, static_cast<DWORD>(due - now));
-    std::vector<std::shared_ptr<ComConnection>> check;
-    {
-      Lock lock(m_cs);
-      if (m_connections.empty()) {
-        m_running = false;
-        break;
-      }
-      if (GetTickCount64() < due) continue;
-      check = m_connections;
+  std::unique_ptr<Watched> watched(static_cast<Watched*>(arg));
+  {
+    // The servers' proxies belong to the multithreaded apartment, which this
+    // thread joins.
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    while (WaitForSingleObject(watched->stop, kPeriodMs) == WAIT_TIMEOUT) {
+      std::shared_ptr<ComConnection> c = watched->connection.lock();
+      if (!c) break;
+      c->CheckAlive();
     }
-    for (const std::shared_ptr<ComConnection>& c : check) c->CheckAlive();
-    check.clear();
-    due = GetTickCount64() + kPeriodMs;
+    if (SUCCEEDED(init)) CoUninitialize();
+    CloseHandle(watched->stop);
+    watched.reset();
   }
-  if (SUCCEEDED(init)) CoUninitialize();
+  ExitHeldThread();
 }
 
 }  // namespace wtclient

@@ -1,8 +1,9 @@
-// Notices servers that died quietly: every 2 s a thread of the library asks
-// each open COM connection's server for its status; a connection whose
-// server does not answer is marked dead, so nothing more is delivered for it
-// and the control's watchdog sees the silence. The thread runs only while
-// connections are open.
+// Notices servers that died quietly: every 2 s each open COM connection's
+// server is asked for its status; a connection whose server does not answer
+// is marked dead, so nothing more is delivered for it and the control's
+// watchdog sees the silence. Each connection has a thread of its own for
+// this, so a server that hangs in the call holds up no other connection's
+// check.
 #pragma once
 #include <windows.h>
 
@@ -24,12 +25,13 @@ class StatusWatch {
  private:
   StatusWatch();
   static DWORD WINAPI ThreadMain(void* arg);
-  void Run();
 
+  struct Entry {
+    std::shared_ptr<ComConnection> connection;
+    HANDLE stop;  // manual-reset; closed by the connection's thread
+  };
   CRITICAL_SECTION m_cs;
-  HANDLE m_wake;  // auto-reset: a connection was removed
-  bool m_running = false;
-  std::vector<std::shared_ptr<ComConnection>> m_connections;
+  std::vector<Entry> m_connections;
 };
 
 }  // namespace wtclient

@@ -429,6 +429,27 @@ TEST_F(ComFakeServer, ServerThatStopsAnsweringStatusIsDead) {
   EXPECT_EQ(Rec().Count(), 1u);
 }
 
+// One server that stops answering its status check holds up no other
+// connection's: the second one's dead server is still noticed.
+TEST_F(ComFakeServer, AHungStatusCheckDoesNotHoldUpTheOthers) {
+  fake.Reset(kFakeFirstStatusHangs);
+  HANDLE hung = Subscribed();  // the first server object: its GetStatus never returns
+  ASSERT_NE(hung, INVALID_HANDLE_VALUE);
+  HANDLE other = Subscribed();  // the last advised sink is this one's
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  ASSERT_EQ(fake.Fire(kFireGood), S_OK);
+  ASSERT_EQ(Rec().Count(), 1u);
+  ASSERT_TRUE(WaitUntil([] { return fake.StatusCalls() >= 2; }, 6000)) << "only the hung server was asked";
+  fake.Die();
+  const LONG before = fake.StatusCalls();
+  ASSERT_TRUE(WaitUntil([&] { return fake.StatusCalls() > before; }, 6000)) << "no status check after death";
+  EXPECT_EQ(fake.Fire(kFireGood), S_OK);
+  EXPECT_EQ(Rec().Count(), 1u) << "the dead server's connection still delivered";
+  fake.Reset(kFakeGood);  // the hung call returns
+  EXPECT_TRUE(Close(other));
+  EXPECT_TRUE(Close(hung));
+}
+
 TEST_F(ComFakeServer, TransportFailureOfACallMarksTheConnectionDead) {
   fake.Reset(kFakeQueryDisconnected);
   HANDLE c = Subscribed();

@@ -77,6 +77,11 @@ STDAPI DllCanUnloadNow(void) { return S_FALSE; }
 
 void WINAPI FakeReset(DWORD mode) {
   State& s = Get();
+  // A status call hung by the last mode goes on first.
+  if (s.unhang) SetEvent(s.unhang);
+  else s.unhang = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  s.serversMade = 0;
+  if (mode == kFakeFirstStatusHangs) ResetEvent(s.unhang);
   s.mode = mode;
   s.dead = false;
   s.statusCalls = 0;

@@ -51,6 +51,8 @@ class Server final : public IOPCEventServer, public IOPCCommon {
   STDMETHODIMP GetStatus(OPCEVENTSERVERSTATUS** status) override {
     ++Get().statusCalls;
     *status = nullptr;
+    if (m_index == 1 && Get().mode == kFakeFirstStatusHangs && Get().unhang)
+      WaitForSingleObject(Get().unhang, INFINITE);  // a server that stopped answering
     if (Get().dead) return kGone;
     *status = static_cast<OPCEVENTSERVERSTATUS*>(CoTaskMemAlloc(sizeof(OPCEVENTSERVERSTATUS)));
     ZeroMemory(*status, sizeof(OPCEVENTSERVERSTATUS));
@@ -172,6 +174,7 @@ class Server final : public IOPCEventServer, public IOPCCommon {
  private:
   ~Server() = default;
   Counted m_counted;
+  const LONG m_index = ++Get().serversMade;  // 1 for the first made since the last reset
   std::atomic<ULONG> m_refs{1};
 };
 

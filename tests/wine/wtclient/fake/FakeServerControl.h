@@ -25,6 +25,7 @@ enum FakeMode : DWORD {
   kFakeFindPointNull,            // FindConnectionPoint: S_OK with no point
   kFakeAdviseFails,              // Advise: CONNECT_E_CANNOTCONNECT
   kFakeQueryDisconnected,        // QueryEventCategories: RPC_E_DISCONNECTED; the rest works
+  kFakeFirstStatusHangs,         // GetStatus of the first server object made blocks until the next FakeReset
 };
 
 // What FakeFire sends to the last advised sink.

@@ -16,6 +16,8 @@ struct State {
   std::atomic<LONG> statusCalls{0};
   std::atomic<LONG> adviseCookie{0};
   std::atomic<LONG> refreshCookie{0};
+  std::atomic<LONG> serversMade{0};  // since the last reset
+  HANDLE unhang = nullptr;           // manual-reset: set by a reset, releases a hung GetStatus
   CRITICAL_SECTION cs;  // guards the fields below
   IOPCEventSink* sink = nullptr;
   DWORD sinkSubscription = 0;

@@ -27,9 +27,10 @@ void DeliveryStats::Report() const {
   FILE* f = _wfopen(path, L"a");
   if (!f) return;
   const double us = 1e6 / static_cast<double>(m_frequency.QuadPart);
-  fprintf(f, "callbacks=%llu records=%llu longest_us=%.0f total_us=%.0f\n",
+  fprintf(f, "callbacks=%llu records=%llu longest_us=%.0f total_us=%.0f dropped=%llu\n",
           static_cast<unsigned long long>(m_callbacks), static_cast<unsigned long long>(m_records),
-          static_cast<double>(m_longest) * us, static_cast<double>(m_total) * us);
+          static_cast<double>(m_longest) * us, static_cast<double>(m_total) * us,
+          static_cast<unsigned long long>(m_dropped));
   fclose(f);
 }
 

@@ -3,9 +3,9 @@
 #include <atomic>
 
 #include "wtclient/Registry.h"
+#include "wtclient/TransportFailure.h"
 #include "wtclient/client/EventSink.h"
 #include "wtclient/client/ModuleHold.h"
-#include "wtclient/client/ServerGone.h"
 #include "wtclient/client/StatusWatch.h"
 
 namespace wtclient {
@@ -44,7 +44,7 @@ IOPCEventServer* ComConnection::Server() {
 }
 
 void ComConnection::Check(HRESULT hr) {
-  if (FAILED(hr) && IsServerGone(hr)) m_gate->MarkDead();
+  if (FAILED(hr) && IsTransportFailure(hr)) m_gate->MarkDead();
 }
 
 bool ComConnection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names) {
@@ -147,9 +147,12 @@ void ComConnection::CheckAlive() {
     CoTaskMemFree(status->szVendorInfo);
     CoTaskMemFree(status);
   }
-  // Any failure, not only the transport's: a server that cannot say how it
-  // is will not deliver either.
-  if (FAILED(hr)) m_gate->MarkDead();
+  // A server that is gone, or that failed to say how it is several times
+  // running, is given up; one failed answer (no memory, a busy moment) is not.
+  if (SUCCEEDED(hr))
+    m_statusFailures.Succeeded();
+  else if (m_statusFailures.Failed(hr))
+    m_gate->MarkDead();
 }
 
 void ComConnection::Release(Subscription& s, bool unadvise) {

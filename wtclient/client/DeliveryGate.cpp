@@ -20,6 +20,11 @@ bool DeliveryGate::Enter() {
   return true;
 }
 
+void DeliveryGate::Dropped(DWORD records) {
+  Lock lock(m_cs);
+  m_stats.Dropped(records);
+}
+
 void DeliveryGate::Leave(LONGLONG begin, DWORD records) {
   Lock lock(m_cs);
   // Under the lock: several RPC threads may deliver at once.

@@ -24,6 +24,8 @@ class DeliveryGate {
   // Records the callback's duration from `begin` (DeliveryStats::Begin).
   void Leave(LONGLONG begin, DWORD records);
   LONGLONG Begin() const { return m_stats.Begin(); }
+  // Counts the notifications of a batch refused before the callback.
+  void Dropped(DWORD records);
 
   // No new callback passes; returns when none is inside except those of the
   // calling thread (a callback that closes its own connection), and tells

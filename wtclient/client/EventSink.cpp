@@ -38,17 +38,23 @@ STDMETHODIMP_(ULONG) EventSink::Release() {
 
 STDMETHODIMP EventSink::OnEvent(OPCHANDLE hClientSubscription, BOOL bRefresh, BOOL bLastRefresh, DWORD dwCount,
                                 ONEVENTSTRUCT* pEvents) {
-  if (dwCount > kMaxRecords || (dwCount > 0 && !pEvents)) return E_INVALIDARG;
+  // A batch we cannot pass on is dropped and counted, and the call still
+  // succeeds: a server may take any failure for a dead client and stop
+  // delivering for good, which would lose every later alarm too.
   // The control takes its client handle for a pointer: only the handle we
   // gave this subscription's server lets a call through.
-  if (hClientSubscription != m_serverHandle) return E_INVALIDARG;
+  if (dwCount > kMaxRecords || (dwCount > 0 && !pEvents) || hClientSubscription != m_serverHandle) {
+    m_gate->Dropped(dwCount);
+    return S_OK;
+  }
   // Our copy: the callback never sees a null string, nor attributes whose
   // count and array disagree.
   std::vector<ONEVENTSTRUCT> records;
   try {
     records.assign(pEvents, pEvents + dwCount);
   } catch (...) {
-    return E_OUTOFMEMORY;
+    m_gate->Dropped(dwCount);
+    return S_OK;
   }
   for (ONEVENTSTRUCT& r : records) {
     r.szSource = OrEmpty(r.szSource);

@@ -53,6 +53,7 @@ class Server final : public IOPCEventServer, public IOPCCommon {
     *status = nullptr;
     if (m_index == 1 && Get().mode == kFakeFirstStatusHangs && Get().unhang)
       WaitForSingleObject(Get().unhang, INFINITE);  // a server that stopped answering
+    if (Get().mode == kFakeStatusFailsTwice && Get().statusCalls <= 2) return E_OUTOFMEMORY;
     if (Get().dead) return kGone;
     *status = static_cast<OPCEVENTSERVERSTATUS*>(CoTaskMemAlloc(sizeof(OPCEVENTSERVERSTATUS)));
     ZeroMemory(*status, sizeof(OPCEVENTSERVERSTATUS));

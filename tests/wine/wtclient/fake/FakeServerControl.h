@@ -26,6 +26,7 @@ enum FakeMode : DWORD {
   kFakeAdviseFails,              // Advise: CONNECT_E_CANNOTCONNECT
   kFakeQueryDisconnected,        // QueryEventCategories: RPC_E_DISCONNECTED; the rest works
   kFakeFirstStatusHangs,         // GetStatus of the first server object made blocks until the next FakeReset
+  kFakeStatusFailsTwice,         // the first two GetStatus calls answer E_OUTOFMEMORY, the rest S_OK
 };
 
 // What FakeFire sends to the last advised sink.

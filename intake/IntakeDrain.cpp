@@ -1,6 +1,7 @@
 // The window side of the intake: timer 1 drains the session's queue into the
 // list and announces each record through NewEvent.
 #include <chrono>
+#include <string>
 
 #include "control/VelmaricAECtrl.h"
 #include "intake/OpcAESession.h"
@@ -17,6 +18,13 @@ constexpr uint32_t kCatchUpPeriodMs = 10;
 // One tick's share of the work: longer would freeze the container's screen.
 constexpr uint32_t kTickBudgetMs = 100;
 constexpr std::chrono::milliseconds kLockWait(20);
+
+// The row standing where records were dropped for the queue's bound.
+String DroppedText(uint64_t count) {
+  const std::string n = std::to_string(count);
+  return u"* " + String(n.begin(), n.end()) + (count == 1 ? u" notification" : u" notifications") +
+         u" dropped: the list could not keep up *";
+}
 }  // namespace
 
 int CVelmaricAECtrl::OnCreate() {
@@ -80,14 +88,19 @@ void CVelmaricAECtrl::ConvertTaken(OpcAESession& session) {
   // milliseconds.
   ScrollBatch scroll = BeginScrollBatch();
   m_pScrollBatch = &scroll;
+  // Whatever was dropped came just before the records now taken: the marker
+  // goes in their place, like the watchdog row without a NewEvent.
+  if (session.m_nDropsTaken > 0) {
+    AddEventRow(u"*", u"* Velmaric AE *", DroppedText(session.m_nDropsTaken), u"*", u"*");
+    session.m_nDropsTaken = 0;
+  }
   OpcAESession::Queue& taken = session.m_arrTaken;
   while (!taken.empty() && clock.GetTickCount() - start < kTickBudgetMs) {
     m_dwWatchdogTimeout = static_cast<uint32_t>(static_cast<int32_t>(m_nWatchdogTimeout) * 1000);
     m_dwWatchdogTick = clock.GetTickCount();
     m_bWatchdogFired = false;
 
-    const std::unique_ptr<OpcAEMessage> record = std::move(taken.front());
-    taken.pop_front();
+    const std::unique_ptr<OpcAEMessage> record = session.NextTaken();
     const OpcAEMessage& r = *record;
     const uint32_t c = r.category;
     const bool hidden = c == m_nHiddenCategory ||

@@ -3,6 +3,17 @@
 #include <algorithm>
 #include <chrono>
 
+namespace {
+// Keeps a dropped record to be freed after the queue lock is let go; frees it
+// at once if even that cannot be allocated.
+void Retire(OpcAESession::Queue& later, std::unique_ptr<OpcAEMessage> record) noexcept {
+  try {
+    later.push_back(std::move(record));
+  } catch (...) {
+  }
+}
+}  // namespace
+
 OpcAESession::OpcAESession(Clock& clock, AELibraryLoader* loader)
     : m_clock(clock), m_pLoader(loader) {}
 
@@ -103,7 +114,9 @@ void OpcAESession::CloseConnection(AELibrary* library) {
   Report(DisconnectRequested, Idle);
 }
 
-void OpcAESession::Append(Queue& batch) {
+void OpcAESession::Append(Queue& batch, uint64_t skipped, uint64_t failed) {
+  size_t bytes = 0;
+  for (const std::unique_ptr<OpcAEMessage>& m : batch) bytes += QueuedBytes(*m);
   const auto asked = std::chrono::steady_clock::now();
   std::lock_guard<OpcAESession> lock(*this);
   const auto waited = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - asked);
@@ -112,11 +125,28 @@ void OpcAESession::Append(Queue& batch) {
   while (us > longest && !m_nLongestQueueWaitUs.compare_exchange_weak(longest, us, std::memory_order_relaxed)) {
   }
   if (m_arrQueue.empty()) {
+    m_nQueuedBytes = 0;  // emptied by a disconnect or a take
     m_arrQueue.swap(batch);
-    return;
+  } else {
+    for (std::unique_ptr<OpcAEMessage>& m : batch) m_arrQueue.push_back(std::move(m));
+    batch.clear();
   }
-  for (std::unique_ptr<OpcAEMessage>& m : batch) m_arrQueue.push_back(std::move(m));
-  batch.clear();
+  m_nQueuedBytes += bytes;
+  // A record that could not be copied is no reason to let older ones go; its
+  // marker may stand a few rows early.
+  m_nDropped += skipped + failed;
+  m_nDropsToShow += skipped + failed;
+  if (skipped > 0) m_bQueueOverran = true;
+  // The newest record stays even if it alone is over the byte bound.
+  while (m_arrQueue.size() > 1 && (m_arrQueue.size() > m_bounds.records || m_nQueuedBytes > m_bounds.bytes)) {
+    std::unique_ptr<OpcAEMessage> oldest = std::move(m_arrQueue.front());
+    m_arrQueue.pop_front();
+    m_nQueuedBytes -= QueuedBytes(*oldest);
+    Retire(batch, std::move(oldest));
+    ++m_nDropped;
+    ++m_nDropsToShow;
+    m_bQueueOverran = true;
+  }
 }
 
 OpcAESession::Queue OpcAESession::TakeQueue() {
@@ -126,16 +156,45 @@ OpcAESession::Queue OpcAESession::TakeQueue() {
     stale.swap(m_arrTaken);
     m_nTakenAt = m_nClosings;
   }
+  if (m_arrTaken.empty()) m_nTakenBytes = 0;
+  if (m_arrQueue.empty()) m_nQueuedBytes = 0;
+  // Oldest first: what the library's thread dropped was newer than all of
+  // the hand-over; otherwise the hand-over's oldest make room.
+  while (!m_arrTaken.empty() &&
+         (m_bQueueOverran || m_arrTaken.size() + m_arrQueue.size() > m_bounds.records ||
+          m_nTakenBytes + m_nQueuedBytes > m_bounds.bytes)) {
+    std::unique_ptr<OpcAEMessage> oldest = std::move(m_arrTaken.front());
+    m_arrTaken.pop_front();
+    m_nTakenBytes -= QueuedBytes(*oldest);
+    Retire(stale, std::move(oldest));
+    ++m_nDropped;
+    ++m_nDropsToShow;
+  }
+  m_bQueueOverran = false;
+  m_nDropsTaken += m_nDropsToShow;
+  m_nDropsToShow = 0;
   // Only into an empty hand-over: a swap, whatever the queue's length. What
   // is left from the last tick is older and goes first.
-  if (m_arrTaken.empty()) m_arrTaken.swap(m_arrQueue);
+  if (m_arrTaken.empty()) {
+    m_arrTaken.swap(m_arrQueue);
+    m_nTakenBytes = m_nQueuedBytes;
+    m_nQueuedBytes = 0;
+  }
   return stale;
+}
+
+std::unique_ptr<OpcAEMessage> OpcAESession::NextTaken() {
+  std::unique_ptr<OpcAEMessage> record = std::move(m_arrTaken.front());
+  m_arrTaken.pop_front();
+  m_nTakenBytes -= QueuedBytes(*record);
+  return record;
 }
 
 void OpcAESession::DropTaken() {
   std::lock_guard<OpcAESession> lock(*this);
   m_nDiscarded += m_arrTaken.size();
   m_arrTaken.clear();
+  m_nTakenBytes = 0;
 }
 
 bool OpcAESession::Stop() {

@@ -54,6 +54,34 @@ class OpcAESession : public std::recursive_timed_mutex {
 
   using Queue = std::deque<std::unique_ptr<OpcAEMessage>>;
   Queue m_arrQueue;  // guarded by *this
+
+  // How much may wait: the queue holds at most this much, and so, after
+  // each take, do the queue and the hand-over together. The library's thread
+  // returns at once, so the server never slows down for us; without a bound a
+  // NewEvent handler slower than the server grows the queue until the
+  // container runs out of memory. On overflow the oldest waiting records go.
+  struct QueueBounds {
+    size_t records;
+    size_t bytes;  // as estimated by QueuedBytes
+  };
+  // A record with its texts costs from about 150 bytes to a few hundred, so
+  // 100000 records or 32 MiB, whichever comes first. Between takes the
+  // hand-over can still hold as much again: 64 MiB at worst, about 3% of the
+  // 2 GiB a 32-bit container has, most of which it needs for itself. 100000
+  // records are 20 s of a 5000-a-second flood and five of our drain's 20000
+  // a second, so a flood the drain keeps up with loses nothing.
+  static constexpr QueueBounds kQueueBounds{100000, size_t{32} << 20};
+  QueueBounds m_bounds = kQueueBounds;  // set before the first delivery
+  // Bytes of m_arrQueue's records, under *this.
+  size_t m_nQueuedBytes = 0;
+  // Records dropped for the bound in all, under *this.
+  uint64_t m_nDropped = 0;
+  // Dropped since the drain last took the count, under *this.
+  uint64_t m_nDropsToShow = 0;
+  // The library's thread dropped records newer than those in the hand-over:
+  // those go too at the next take, so what is dropped stays one run. Under *this.
+  bool m_bQueueOverran = false;
+
   std::thread m_hThread;
   uintptr_t m_hConnection = 0;  // worker thread only
   std::atomic<int32_t> m_nState{Idle};
@@ -71,18 +99,28 @@ class OpcAESession : public std::recursive_timed_mutex {
   // while records are converted; the drain then works through m_arrTaken
   // without the queue lock, a bounded share per tick.
   // Appends a batch of copied records at the end of the queue, under the
-  // queue lock; leaves `batch` empty.
-  void Append(Queue& batch);
+  // queue lock, and drops the oldest while the queue is over its bound.
+  // `skipped` records older than the batch's were never copied for the bound,
+  // `failed` ones of it could not be allocated: both are counted as dropped.
+  // Leaves in `batch` what was dropped, for the caller to free after unlocking.
+  void Append(Queue& batch, uint64_t skipped = 0, uint64_t failed = 0);
   // The longest a library thread waited for the queue lock in Append, in µs.
   std::atomic<uint32_t> m_nLongestQueueWaitUs{0};
 
   // Taken records left over from a connection closed since are dropped like
-  // the queue CloseConnection emptied; they are returned for the caller to
-  // free after unlocking.
+  // the queue CloseConnection emptied. Then the oldest taken records are
+  // dropped while the two together are over the bound. All of them are
+  // returned for the caller to free after unlocking.
   Queue TakeQueue();
   // Counts the taken records as discarded and frees them (window thread).
   void DropTaken();
+  // Removes the first taken record (window thread).
+  std::unique_ptr<OpcAEMessage> NextTaken();
   Queue m_arrTaken;  // window thread only
+  size_t m_nTakenBytes = 0;  // of m_arrTaken's records, window thread only
+  // Records dropped for the bound that no marker row has shown yet, window
+  // thread only: TakeQueue moves m_nDropsToShow here.
+  uint64_t m_nDropsTaken = 0;
 
 
  private:
@@ -105,5 +143,9 @@ class OpcAESession : public std::recursive_timed_mutex {
 // The library's notification callback: queues a copy of each record.
 void AEEventCallback(uintptr_t clientHandle, Bool32 refresh, Bool32 lastRefresh, uint32_t count,
                      const AEEventRecord* records) noexcept;
-// Copies records into `out`, in order, without any lock.
-void CopyRecords(OpcAESession::Queue& out, uint32_t count, const AEEventRecord* records) noexcept;
+// Copies records into `out`, in order, without any lock; returns how many
+// could not be allocated.
+uint32_t CopyRecords(OpcAESession::Queue& out, uint32_t count, const AEEventRecord* records) noexcept;
+// The memory a queued record holds, its texts and the queue's pointer
+// included, reckoned the same on every thread.
+size_t QueuedBytes(const OpcAEMessage& record) noexcept;

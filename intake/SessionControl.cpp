@@ -16,7 +16,9 @@ void CVelmaricAECtrl::StopSession() {
   m_pSession->DropTaken();  // handed over but not drained: never announced now
   if (m_platform.aeLibrary) {
     std::lock_guard<OpcAESession> lock(*m_pSession);
-    m_platform.aeLibrary->ReportIntake(m_pSession->m_nLongestQueueWaitUs.load(), m_pSession->m_nDiscarded);
+    // Never announced: lost to a disconnect or dropped for the queue's bound.
+    m_platform.aeLibrary->ReportIntake(m_pSession->m_nLongestQueueWaitUs.load(),
+                                       m_pSession->m_nDiscarded + m_pSession->m_nDropped);
   }
   m_pSession.reset();
 }

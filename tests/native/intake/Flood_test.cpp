@@ -1,6 +1,9 @@
 // Floods: the drain hands the queue over in one step, works a bounded share
 // per tick, and shows the scroll bar once per tick in the state the rows
-// added one by one would have left it.
+// added one by one would have left it. Beyond the queue's bound the oldest
+// waiting records are dropped, counted, and shown by one marker row.
+#include <functional>
+
 #include "IntakeFixture.h"
 
 namespace {
@@ -194,6 +197,174 @@ TEST_F(FloodTest, DestroyingTheControlCountsTakenRecordsAsDiscarded) {
   std::lock_guard<OpcAESession> l(*session);
   EXPECT_EQ(session->m_nDiscarded, 5u - announced);
   EXPECT_TRUE(session->m_arrTaken.empty());
+}
+
+std::vector<String> operator+(std::vector<String> a, const std::vector<String>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The queue's bound. Rows are added at the bottom: the list reads in arrival order.
+class OverflowTest : public FloodTest {
+ protected:
+  OverflowTest() { ctrl->m_bAddNewEventsToBottom = 1; }
+
+  std::vector<String> Messages() {
+    std::vector<String> m;
+    for (int32_t r = 0; r < Rows(); ++r) m.push_back(Cell(kFieldMessage, r));
+    return m;
+  }
+  std::vector<String> Announced() {
+    std::vector<String> m;
+    for (const RecordingHost::Event& e : host.m_events) m.push_back(e.args[2].s);
+    return m;
+  }
+  static std::vector<String> Range(int from, int to) {
+    std::vector<String> m;
+    for (int i = from; i < to; ++i) m.push_back(u"n" + ToText(i));
+    return m;
+  }
+  // The count a marker row's message gives; 0 for any other row.
+  static uint64_t MarkerCount(const String& m) {
+    const String tail = u" dropped: the list could not keep up *";
+    if (m.rfind(u"* ", 0) != 0 || m.size() < tail.size() || m.compare(m.size() - tail.size(), tail.size(), tail))
+      return 0;
+    uint64_t n = 0;
+    for (size_t i = 2; i < m.size() && m[i] >= u'0' && m[i] <= u'9'; ++i) n = n * 10 + (m[i] - u'0');
+    return n;
+  }
+  uint64_t Dropped() {
+    std::lock_guard<OpcAESession> l(Session());
+    return Session().m_nDropped;
+  }
+
+  // A sustained overload for `ms` of simulated time: the library delivers
+  // 250 notifications every 50 ms (5000 a second), on time even while a
+  // handler runs, as its own thread would; each NewEvent costs 1 ms, and
+  // every `stallEvery`th (if set) 700 ms, as a message box would.
+  void Overload(uint64_t ms, int stallEvery, const std::function<void()>& afterTick) {
+    ctrl->OnCreate();
+    uint64_t nextBatchAt = clock.Now();
+    auto deliverDue = [&] {
+      for (; nextBatchAt <= clock.Now(); nextBatchAt += 50, m_nDelivered += 250) QueueNumbered(m_nDelivered, 250);
+    };
+    host.m_onEvent = [&](const RecordingHost::Event&) {
+      clock.Sleep(stallEvery > 0 && host.m_events.size() % stallEvery == 0 ? 700 : 1);
+      deliverDue();
+    };
+    for (const uint64_t end = clock.Now() + ms; clock.Now() < end; clock.Sleep(counting.m_timers.at(1))) {
+      deliverDue();
+      ctrl->OnTimer(1);
+      afterTick();
+    }
+    host.m_onEvent = nullptr;
+  }
+  int m_nDelivered = 0;
+  static constexpr size_t kNoByteBound = size_t{1} << 30;
+};
+
+TEST_F(OverflowTest, TheNewestStayAndOneMarkerCountsTheDroppedInTheirPlace) {
+  Session().m_bounds = {10, kNoByteBound};
+  QueueNumbered(0, 5);
+  QueueNumbered(5, 20);  // alone more than the bound
+  EXPECT_EQ(Session().m_arrQueue.size(), 10u);
+  ctrl->OnTimer(1);
+  EXPECT_EQ(Announced(), Range(15, 25));
+  // The watchdog row's columns; no NewEvent for it.
+  EXPECT_EQ(Cell(kFieldTimestamp, 0), u"*");
+  EXPECT_EQ(Cell(kFieldSource, 0), u"* Velmaric AE *");
+  EXPECT_EQ(Cell(kFieldCategory, 0), u"*");
+  EXPECT_EQ(Cell(kFieldSeverity, 0), u"*");
+
+  // Each marker counts the drops since the last one.
+  QueueNumbered(25, 11);
+  ctrl->OnTimer(1);
+  QueueNumbered(36, 10);  // exactly the bound: nothing dropped
+  ctrl->OnTimer(1);
+  EXPECT_EQ(Messages(), std::vector<String>{u"* 15 notifications dropped: the list could not keep up *"} +
+                            Range(15, 25) + std::vector<String>{u"* 1 notification dropped: the list could not keep up *"} +
+                            Range(26, 46));
+  EXPECT_EQ(Dropped(), 16u);
+}
+
+TEST_F(OverflowTest, TheByteBoundDropsTheOldestAndKeepsALargerRecordAlone) {
+  Session().m_bounds = {1000, 20000};
+  std::vector<String> texts;
+  for (int i = 0; i < 30; ++i) {
+    texts.push_back(u"n" + ToText(i) + String(1000, u'x'));
+    Queue(5, 500, texts.back().c_str());
+  }
+  const size_t kept = Session().m_arrQueue.size();  // about 2 KB each: five to ten fit
+  EXPECT_GE(kept, 5u);
+  EXPECT_LE(kept, 10u);
+  EXPECT_LE(Session().m_nQueuedBytes, 20000u);
+  EXPECT_EQ(kept + Dropped(), 30u);
+  EXPECT_EQ(Session().m_arrQueue.front()->message, texts[30 - kept]);
+
+  const String huge(15000, u'h');  // alone over the bound
+  Queue(5, 500, huge.c_str());
+  ctrl->OnTimer(1);
+  EXPECT_EQ(Messages(), (std::vector<String>{u"* 30 notifications dropped: the list could not keep up *", huge}));
+}
+
+TEST_F(OverflowTest, DropsTakeTheOldestWhetherWaitingOrHandedOver) {
+  Session().m_bounds = {10, kNoByteBound};
+  host.m_onEvent = [&](const RecordingHost::Event&) { clock.Sleep(30); };  // four a tick
+  QueueNumbered(0, 10);
+  ctrl->OnTimer(1);       // n4..n9 are left handed over
+  QueueNumbered(10, 8);   // with them, four too many: n4..n7 go at the next take
+  ctrl->OnTimer(1);
+  ctrl->OnTimer(1);       // n14..n17 are left handed over
+  QueueNumbered(18, 15);  // the queue drops n18..n22; n14..n17, older, must not outlive them
+  while (Pending() > 0) ctrl->OnTimer(1);
+  EXPECT_EQ(Announced(), Range(0, 4) + Range(8, 14) + Range(23, 33));
+  EXPECT_EQ(Messages(), Range(0, 4) + std::vector<String>{u"* 4 notifications dropped: the list could not keep up *"} +
+                            Range(8, 14) + std::vector<String>{u"* 9 notifications dropped: the list could not keep up *"} +
+                            Range(23, 33));
+}
+
+TEST_F(OverflowTest, SustainedOverloadKeepsTheQueueFlatAtTheBound) {
+  // 5000 a second against 1 ms per NewEvent: unbounded, the queue would grow
+  // by about 4000 records a second. The real bounds.
+  const OpcAESession::QueueBounds bounds = OpcAESession::kQueueBounds;
+  size_t largest = 0, largestBytes = 0;
+  Overload(60000, 0, [&] {
+    largest = std::max(largest, Pending());
+    largestBytes = std::max(largestBytes, Session().m_nQueuedBytes + Session().m_nTakenBytes);
+  });
+  // After a take the queue and the hand-over hold at most the bound; what
+  // arrives while a share is worked (half a second's worth at most) comes on top.
+  EXPECT_GT(Dropped(), 0u);
+  EXPECT_LE(largest, bounds.records + 2500);
+  EXPECT_LE(largestBytes, bounds.bytes);
+  EXPECT_EQ(host.m_events.size() + Dropped() + Pending(), static_cast<size_t>(m_nDelivered));
+}
+
+TEST_F(OverflowTest, EveryRecordIsAnnouncedInOrderOrCountedByTheMarkerInItsPlace) {
+  // Handlers that now and then block for 700 ms: records are dropped both
+  // from the hand-over at a take and from the queue itself.
+  Session().m_bounds = {500, kNoByteBound};
+  size_t largest = 0;
+  Overload(10000, 1500, [&] { largest = std::max(largest, Pending()); });
+  while (Pending() > 0) ctrl->OnTimer(1);
+  ASSERT_LT(Rows(), EventList::kCapacity);  // nothing trimmed from the list
+  EXPECT_LE(largest, 500u + 2500u);
+
+  std::vector<String> shown;
+  uint64_t next = 0, markers = 0, counted = 0;
+  for (const String& m : Messages()) {
+    const uint64_t dropped = MarkerCount(m);
+    markers += dropped > 0;
+    counted += dropped;
+    next += dropped;
+    if (dropped > 0) continue;
+    ASSERT_EQ(m, u"n" + ToText(static_cast<int>(next++))) << "after " << shown.size() << " records";
+    shown.push_back(m);
+  }
+  EXPECT_GT(markers, 1u);
+  EXPECT_EQ(next, static_cast<uint64_t>(m_nDelivered));
+  EXPECT_EQ(counted, Dropped());
+  EXPECT_EQ(Announced(), shown);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "wtclient/server/ClassFactory.h"
 
+#include "wtclient/server/ComCall.h"
 #include "wtclient/server/EventServer.h"
 #include "wtclient/server/Log.h"
 #include "wtclient/server/ServerProcess.h"
@@ -22,12 +23,17 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** out) {
   if (outer) return CLASS_E_NOAGGREGATION;
   BeginActivation();
   HRESULT hr;
-  if (Hub().Scripted(wtsim::Call::Connect)) {
-    hr = E_FAIL;
-    Log("CreateInstance fails (scripted)");
-  } else {
-    hr = EventServer::Create(riid, out);
+  try {
+    if (Hub().Scripted(wtsim::Call::Connect)) {
+      hr = E_FAIL;
+      Log("CreateInstance fails (scripted)");
+    } else {
+      hr = EventServer::Create(riid, out);
+    }
+  } catch (...) {
+    hr = CaughtResult("CreateInstance");
   }
+  // Always: an activation left counted would keep the server forever.
   EndActivation();
   Log("CreateInstance: 0x%08lx", static_cast<unsigned long>(hr));
   return hr;

@@ -1,6 +1,7 @@
 #include "wtclient/server/ConnectionPoint.h"
 
 #include "opc_ae.h"
+#include "wtclient/server/ComCall.h"
 
 namespace opcsrv {
 
@@ -26,14 +27,20 @@ HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer**
   return S_OK;
 }
 
-HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) try {
   if (!cookie) return E_POINTER;
   *cookie = 0;
   if (!sink) return E_POINTER;
   return m_owner.AdviseSink(sink, cookie);
+} catch (...) {
+  return CaughtResult("Advise");
 }
 
-HRESULT ConnectionPoint::Unadvise(DWORD cookie) { return m_owner.UnadviseSink(cookie); }
+HRESULT ConnectionPoint::Unadvise(DWORD cookie) try {
+  return m_owner.UnadviseSink(cookie);
+} catch (...) {
+  return CaughtResult("Unadvise");
+}
 
 HRESULT ConnectionPoint::EnumConnections(IEnumConnections** out) {
   if (out) *out = nullptr;

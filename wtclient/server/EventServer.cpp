@@ -1,5 +1,6 @@
 #include "wtclient/server/EventServer.h"
 
+#include "wtclient/server/ComCall.h"
 #include "wtclient/server/Log.h"
 #include "wtclient/server/Records.h"
 #include "wtclient/server/ServerProcess.h"
@@ -24,8 +25,9 @@ HRESULT EventServer::Create(REFIID riid, void** out) {
 }
 
 EventServer::EventServer() : m_session(std::make_shared<ClientSession>()) {
-  AddRefServerProcess();
   m_session->Add(this);
+  // Last: a constructor that throws runs no destructor to release it.
+  AddRefServerProcess();
 }
 
 EventServer::~EventServer() {
@@ -54,31 +56,35 @@ HRESULT EventServer::QueryInterface(REFIID riid, void** out) {
 
 void EventServer::DisconnectClient() { CoDisconnectObject(static_cast<IOPCEventServer*>(this), 0); }
 
-HRESULT EventServer::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) {
+HRESULT EventServer::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) try {
   if (!ppEventServerStatus) return E_INVALIDARG;
   *ppEventServerStatus = nullptr;
-  auto* st = static_cast<OPCEVENTSERVERSTATUS*>(CoTaskMemAlloc(sizeof(OPCEVENTSERVERSTATUS)));
+  // Whatever may throw comes before the first allocation for the caller.
+  const FILETIME started = ToFileTime(Hub().StartTime()), lastUpdate = ToFileTime(Hub().LastUpdate());
+  const std::wstring vendor = kVendorInfo;
+  auto* st = CoTaskArray<OPCEVENTSERVERSTATUS>(1);
   if (!st) return E_OUTOFMEMORY;
-  ZeroMemory(st, sizeof *st);
-  st->szVendorInfo = CoTaskString(kVendorInfo);
+  st->szVendorInfo = CoTaskString(vendor);
   if (!st->szVendorInfo) {
     CoTaskMemFree(st);
     return E_OUTOFMEMORY;
   }
-  st->ftStartTime = ToFileTime(Hub().StartTime());
+  st->ftStartTime = started;
   st->ftCurrentTime = ToFileTime(NowFileTime());
-  st->ftLastUpdateTime = ToFileTime(Hub().LastUpdate());
+  st->ftLastUpdateTime = lastUpdate;
   st->dwServerState = OPCAE_STATUS_RUNNING;
   st->wMajorVersion = kMajorVersion;
   st->wMinorVersion = kMinorVersion;
   st->wBuildNumber = kBuildNumber;
   *ppEventServerStatus = st;
   return S_OK;
+} catch (...) {
+  return CaughtResult("GetStatus");
 }
 
 HRESULT EventServer::CreateEventSubscription(BOOL bActive, DWORD dwBufferTime, DWORD dwMaxSize,
                                              OPCHANDLE hClientSubscription, REFIID riid, LPUNKNOWN* ppUnk,
-                                             DWORD* pdwRevisedBufferTime, DWORD* pdwRevisedMaxSize) {
+                                             DWORD* pdwRevisedBufferTime, DWORD* pdwRevisedMaxSize) try {
   if (!ppUnk || !pdwRevisedBufferTime || !pdwRevisedMaxSize) return E_INVALIDARG;
   *ppUnk = nullptr;
   if (riid != IID_IUnknown && riid != IID_IOPCEventSubscriptionMgt && riid != IID_IConnectionPointContainer)
@@ -100,6 +106,8 @@ HRESULT EventServer::CreateEventSubscription(BOOL bActive, DWORD dwBufferTime, D
       static_cast<unsigned long>(hClientSubscription), bActive ? 1 : 0, static_cast<unsigned long>(dwBufferTime),
       static_cast<unsigned long>(dwMaxSize));
   return S_OK;
+} catch (...) {
+  return CaughtResult("CreateEventSubscription");
 }
 
 HRESULT EventServer::QueryAvailableFilters(DWORD* pdwFilterMask) {
@@ -110,7 +118,7 @@ HRESULT EventServer::QueryAvailableFilters(DWORD* pdwFilterMask) {
 }
 
 HRESULT EventServer::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DWORD** ppdwEventCategories,
-                                          LPWSTR** ppszEventCategoryDescs) {
+                                          LPWSTR** ppszEventCategoryDescs) try {
   if (!pdwCount || !ppdwEventCategories || !ppszEventCategoryDescs) return E_INVALIDARG;
   *pdwCount = 0;
   *ppdwEventCategories = nullptr;
@@ -128,7 +136,7 @@ HRESULT EventServer::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DW
       names.push_back(c.name);
     }
   if (ids.empty()) return S_OK;
-  auto* idArray = static_cast<DWORD*>(CoTaskMemAlloc(ids.size() * sizeof(DWORD)));
+  auto* idArray = CoTaskArray<DWORD>(ids.size());
   LPWSTR* nameArray = nullptr;
   if (!idArray || !CoTaskStrings(names, &nameArray)) {
     CoTaskMemFree(idArray);
@@ -139,19 +147,25 @@ HRESULT EventServer::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DW
   *ppdwEventCategories = idArray;
   *ppszEventCategoryDescs = nameArray;
   return S_OK;
+} catch (...) {
+  return CaughtResult("QueryEventCategories");
 }
 
 // The plant's notifications carry no vendor attributes.
 HRESULT EventServer::QueryEventAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttrIDs,
-                                          LPWSTR** ppszAttrDescs, VARTYPE** ppvtAttrTypes) {
+                                          LPWSTR** ppszAttrDescs, VARTYPE** ppvtAttrTypes) try {
   if (!pdwCount || !ppdwAttrIDs || !ppszAttrDescs || !ppvtAttrTypes) return E_INVALIDARG;
   *pdwCount = 0;
   *ppdwAttrIDs = nullptr;
   *ppszAttrDescs = nullptr;
   *ppvtAttrTypes = nullptr;
   return Hub().Catalog().HasCategory(dwEventCategory) ? S_OK : E_INVALIDARG;
+} catch (...) {
+  return CaughtResult("QueryEventAttributes");
 }
 
+// Not offered, whatever the arguments: E_NOTIMPL is the standard's answer of
+// a server without the feature. These take no memory, so no count matters.
 HRESULT EventServer::TranslateToItemIDs(LPWSTR, DWORD, LPWSTR, LPWSTR, DWORD, DWORD*, LPWSTR** ppszAttrItemIDs,
                                         LPWSTR** ppszNodeNames, CLSID** ppCLSIDs) {
   if (ppszAttrItemIDs) *ppszAttrItemIDs = nullptr;
@@ -160,6 +174,7 @@ HRESULT EventServer::TranslateToItemIDs(LPWSTR, DWORD, LPWSTR, LPWSTR, DWORD, DW
   return E_NOTIMPL;
 }
 
+// Conditions cannot be enabled or disabled: likewise E_NOTIMPL.
 HRESULT EventServer::EnableConditionByArea(DWORD, LPWSTR*) { return E_NOTIMPL; }
 HRESULT EventServer::EnableConditionBySource(DWORD, LPWSTR*) { return E_NOTIMPL; }
 HRESULT EventServer::DisableConditionByArea(DWORD, LPWSTR*) { return E_NOTIMPL; }

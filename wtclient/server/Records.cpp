@@ -29,10 +29,14 @@ void FreeCoTaskStrings(LPWSTR* array, size_t count) {
 bool CoTaskStrings(const std::vector<String>& in, LPWSTR** out) {
   *out = nullptr;
   if (in.empty()) return true;
-  auto* arr = static_cast<LPWSTR*>(CoTaskMemAlloc(in.size() * sizeof(LPWSTR)));
+  auto* arr = CoTaskArray<LPWSTR>(in.size());
   if (!arr) return false;
   for (size_t i = 0; i < in.size(); ++i) {
-    arr[i] = CoTaskString(Wide(in[i]));
+    try {
+      arr[i] = CoTaskString(Wide(in[i]));
+    } catch (...) {
+      arr[i] = nullptr;
+    }
     if (!arr[i]) {
       FreeCoTaskStrings(arr, i);
       return false;

@@ -4,9 +4,12 @@
 
 #include <atomic>
 
+#include "wtclient/TransportFailure.h"
+#include "wtclient/server/ComCall.h"
 #include "wtclient/server/Log.h"
 #include "wtclient/server/Records.h"
 #include "wtclient/server/ServerProcess.h"
+#include "wtclient/server/core/RequestLimits.h"
 
 namespace opcsrv {
 namespace {
@@ -18,20 +21,32 @@ struct SinkHolder {
   explicit SinkHolder(IOPCEventSink* s) : sink(s) {}
   ~SinkHolder() { sink->Release(); }
   IOPCEventSink* sink;
+  wtclient::FailureCount failures;  // the delivery thread's
 };
 
+// Takes over the reference on sink, also when it throws.
 std::shared_ptr<SinkFn> MakeSinkFn(IOPCEventSink* sink) {
-  auto holder = std::make_shared<SinkHolder>(sink);
+  std::shared_ptr<SinkHolder> holder;
+  try {
+    holder = std::make_shared<SinkHolder>(sink);
+  } catch (...) {
+    sink->Release();
+    throw;
+  }
   return std::make_shared<SinkFn>(
       [holder](uint32_t handle, bool refresh, bool last, const wtsim::Batch& batch) {
         EventRecords records(batch);
         const HRESULT hr = holder->sink->OnEvent(handle, refresh ? TRUE : FALSE, last ? TRUE : FALSE,
                                                  records.Count(), records.Data());
         if (FAILED(hr)) {
-          Log("OnEvent to client handle 0x%lx failed: 0x%08lx", static_cast<unsigned long>(handle),
-              static_cast<unsigned long>(hr));
-          return false;
+          // A client that refused one batch (it could not take it) is still
+          // there; one whose calls no longer arrive is not.
+          const bool gone = holder->failures.Failed(hr);
+          Log("OnEvent to client handle 0x%lx failed: 0x%08lx%s", static_cast<unsigned long>(handle),
+              static_cast<unsigned long>(hr), gone ? "; the client is given up" : "; the batch is lost for it");
+          return !gone;
         }
+        holder->failures.Succeeded();
         Hub().NoteSent();
         return true;
       });
@@ -43,19 +58,22 @@ HRESULT Subscription::Create(const std::shared_ptr<ClientSession>& session, cons
                              REFIID riid, void** out) {
   auto* s = new (std::nothrow) Subscription(session, state);
   if (!s) return E_OUTOFMEMORY;
-  if (!s->m_delivery->Start()) {
+  HRESULT hr = E_OUTOFMEMORY;
+  try {
+    if (s->m_delivery->Start()) {
+      Hub().Attach(s->m_delivery);
+      hr = s->QueryInterface(riid, out);
+    }
+  } catch (...) {
     s->Release();
-    return E_OUTOFMEMORY;
+    throw;
   }
-  Hub().Attach(s->m_delivery);
-  const HRESULT hr = s->QueryInterface(riid, out);
   s->Release();
   return hr;
 }
 
 Subscription::Subscription(const std::shared_ptr<ClientSession>& session, const SubscriptionState& state)
     : m_session(session), m_point(*this) {
-  AddRefServerProcess();
   Delivery::Hooks hooks = MtaThreadHooks();
   std::weak_ptr<ClientSession> weak = session;
   hooks.sinkFailed = [weak] {
@@ -63,6 +81,8 @@ Subscription::Subscription(const std::shared_ptr<ClientSession>& session, const 
   };
   m_delivery = std::make_shared<Delivery>(state, std::move(hooks));
   m_session->Add(this);
+  // Last: a constructor that throws runs no destructor to release it.
+  AddRefServerProcess();
 }
 
 Subscription::~Subscription() {
@@ -99,8 +119,11 @@ bool Subscription::CategoryKnown(DWORD category) const {
 
 HRESULT Subscription::SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories,
                                 DWORD dwLowSeverity, DWORD dwHighSeverity, DWORD dwNumAreas, LPWSTR* pszAreaList,
-                                DWORD dwNumSources, LPWSTR* pszSourceList) {
+                                DWORD dwNumSources, LPWSTR* pszSourceList) try {
   if ((dwNumCategories && !pdwEventCategories) || (dwNumAreas && !pszAreaList) || (dwNumSources && !pszSourceList))
+    return E_INVALIDARG;
+  if (!CountAllowed(ClientList::FilterCategories, dwNumCategories) ||
+      !CountAllowed(ClientList::FilterAreas, dwNumAreas) || !CountAllowed(ClientList::FilterSources, dwNumSources))
     return E_INVALIDARG;
   EventFilter f;
   f.eventTypes = dwEventType;
@@ -118,18 +141,20 @@ HRESULT Subscription::SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD*
   if (Validate(f, Hub().Categories()) != FilterError::None) return E_INVALIDARG;
   m_delivery->SetFilter(f);
   return S_OK;
+} catch (...) {
+  return CaughtResult("SetFilter");
 }
 
 HRESULT Subscription::GetFilter(DWORD* pdwEventType, DWORD* pdwNumCategories, DWORD** ppdwEventCategories,
                                 DWORD* pdwLowSeverity, DWORD* pdwHighSeverity, DWORD* pdwNumAreas,
-                                LPWSTR** ppszAreaList, DWORD* pdwNumSources, LPWSTR** ppszSourceList) {
+                                LPWSTR** ppszAreaList, DWORD* pdwNumSources, LPWSTR** ppszSourceList) try {
   if (!pdwEventType || !pdwNumCategories || !ppdwEventCategories || !pdwLowSeverity || !pdwHighSeverity ||
       !pdwNumAreas || !ppszAreaList || !pdwNumSources || !ppszSourceList)
     return E_INVALIDARG;
   const EventFilter f = m_delivery->Filter();
   DWORD* categories = nullptr;
   if (!f.categories.empty()) {
-    categories = static_cast<DWORD*>(CoTaskMemAlloc(f.categories.size() * sizeof(DWORD)));
+    categories = CoTaskArray<DWORD>(f.categories.size());
     if (!categories) return E_OUTOFMEMORY;
     for (size_t i = 0; i < f.categories.size(); ++i) categories[i] = f.categories[i];
   }
@@ -150,22 +175,30 @@ HRESULT Subscription::GetFilter(DWORD* pdwEventType, DWORD* pdwNumCategories, DW
   *pdwNumSources = static_cast<DWORD>(f.sources.size());
   *ppszSourceList = sources;
   return S_OK;
+} catch (...) {
+  return CaughtResult("GetFilter");
 }
 
 // The plant's notifications carry no attributes: none can be selected.
-HRESULT Subscription::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount, DWORD* dwAttributeIDs) {
-  if (!CategoryKnown(dwEventCategory) || (dwCount && !dwAttributeIDs)) return E_INVALIDARG;
+HRESULT Subscription::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount, DWORD* dwAttributeIDs) try {
+  if (!CountAllowed(ClientList::AttributeIds, dwCount) || !CategoryKnown(dwEventCategory) ||
+      (dwCount && !dwAttributeIDs))
+    return E_INVALIDARG;
   return dwCount == 0 ? S_OK : E_INVALIDARG;
+} catch (...) {
+  return CaughtResult("SelectReturnedAttributes");
 }
 
-HRESULT Subscription::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttributeIDs) {
+HRESULT Subscription::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttributeIDs) try {
   if (!pdwCount || !ppdwAttributeIDs) return E_INVALIDARG;
   *pdwCount = 0;
   *ppdwAttributeIDs = nullptr;
   return CategoryKnown(dwEventCategory) ? S_OK : E_INVALIDARG;
+} catch (...) {
+  return CaughtResult("GetReturnedAttributes");
 }
 
-HRESULT Subscription::Refresh(DWORD dwConnection) {
+HRESULT Subscription::Refresh(DWORD dwConnection) try {
   {
     std::lock_guard<std::mutex> lock(m_adviseMutex);
     if (m_cookie == 0 || dwConnection != m_cookie) return E_INVALIDARG;
@@ -179,18 +212,22 @@ HRESULT Subscription::Refresh(DWORD dwConnection) {
     case Delivery::RefreshError::Busy: return OPC_E_BUSY;
     default: return E_INVALIDARG;  // unadvised meanwhile
   }
+} catch (...) {
+  return CaughtResult("Refresh");
 }
 
-HRESULT Subscription::CancelRefresh(DWORD dwConnection) {
+HRESULT Subscription::CancelRefresh(DWORD dwConnection) try {
   {
     std::lock_guard<std::mutex> lock(m_adviseMutex);
     if (m_cookie == 0 || dwConnection != m_cookie) return E_INVALIDARG;
   }
   return m_delivery->CancelRefresh() == Delivery::RefreshError::None ? S_OK : E_INVALIDARG;
+} catch (...) {
+  return CaughtResult("CancelRefresh");
 }
 
 HRESULT Subscription::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
-                               OPCHANDLE* phClientSubscription) {
+                               OPCHANDLE* phClientSubscription) try {
   if (!pbActive || !pdwBufferTime || !pdwMaxSize || !phClientSubscription) return E_INVALIDARG;
   const SubscriptionState s = m_delivery->State();
   *pbActive = s.active ? TRUE : FALSE;
@@ -198,11 +235,13 @@ HRESULT Subscription::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwM
   *pdwMaxSize = s.maxSize;
   *phClientSubscription = s.clientHandle;
   return S_OK;
+} catch (...) {
+  return CaughtResult("GetState");
 }
 
 HRESULT Subscription::SetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
                                OPCHANDLE hClientSubscription, DWORD* pdwRevisedBufferTime,
-                               DWORD* pdwRevisedMaxSize) {
+                               DWORD* pdwRevisedMaxSize) try {
   if (!pdwRevisedBufferTime || !pdwRevisedMaxSize) return E_INVALIDARG;
   SubscriptionState s = m_delivery->State();
   if (pbActive) s.active = *pbActive != FALSE;
@@ -213,6 +252,8 @@ HRESULT Subscription::SetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwM
   *pdwRevisedBufferTime = s.bufferTimeMs;
   *pdwRevisedMaxSize = s.maxSize;
   return S_OK;
+} catch (...) {
+  return CaughtResult("SetState");
 }
 
 HRESULT Subscription::EnumConnectionPoints(IEnumConnectionPoints** out) {
@@ -236,9 +277,15 @@ HRESULT Subscription::AdviseSink(IUnknown* unk, DWORD* cookie) {
   if (FAILED(unk->QueryInterface(IID_IOPCEventSink, reinterpret_cast<void**>(&sink))) || !sink)
     return CONNECT_E_CANNOTCONNECT;
   m_delivery->SetSink(MakeSinkFn(sink));
+  try {
+    Hub().StartClock();
+  } catch (...) {
+    // Not advised after all: no sink stays without a cookie to remove it.
+    m_delivery->SetSink(nullptr);
+    throw;
+  }
   m_cookie = ++g_nextCookie;
   *cookie = m_cookie;
-  Hub().StartClock();
   return S_OK;
 }
 

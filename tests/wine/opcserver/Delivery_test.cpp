@@ -221,3 +221,33 @@ TEST_F(Delivery, FastScenarioRate) {
   }
   EXPECT_EQ(0u, outOfOrder);
 }
+
+// A client that could not take one batch (no memory for it) is still a
+// client: the batch is lost for it, the next ones arrive. Only calls that no
+// longer reach it, or refusals several times running, end its delivery.
+TEST_F(Delivery, ARefusedBatchIsNotTakenForADeadClient) {
+  ASSERT_TRUE(StartServer("category 1 0x104 Process message\nwait 1000\nevent now 0x104 100 S.A first\nwait 300\n"
+                          "event now 0x104 100 S.A second\nwait 300\nevent now 0x104 100 S.A third\n"));
+  ComPtr<IOPCEventServer> srv;
+  ASSERT_EQ(S_OK, Connect(srv));
+  Subscription sub;
+  ASSERT_TRUE(sub.Open(srv.Get(), 6));
+  sub.sink->RefuseNext(1, E_OUTOFMEMORY);
+  ASSERT_TRUE(sub.sink->WaitRecords(3, 10000)) << "delivery stopped after one refused batch: "
+                                               << sub.sink->RecordCount() << " records";
+  EXPECT_EQ((std::vector<std::wstring>{L"first", L"second", L"third"}), Messages(sub.sink->Records()));
+}
+
+TEST_F(Delivery, RefusalsSeveralTimesRunningEndTheClientsDelivery) {
+  std::string scenario = "category 1 0x104 Process message\nwait 1000\n";
+  for (int i = 0; i < 6; ++i) scenario += "event now 0x104 100 S.A n" + std::to_string(i) + "\nwait 200\n";
+  ASSERT_TRUE(StartServer(scenario));
+  ComPtr<IOPCEventServer> srv;
+  ASSERT_EQ(S_OK, Connect(srv));
+  Subscription sub;
+  ASSERT_TRUE(sub.Open(srv.Get(), 7));
+  sub.sink->RefuseNext(100, E_FAIL);
+  ASSERT_TRUE(sub.sink->WaitRecords(3, 10000));
+  Sleep(1500);  // the other three batches would have come by now
+  EXPECT_EQ(3u, sub.sink->RecordCount()) << "delivery went on to a client that refused three calls running";
+}

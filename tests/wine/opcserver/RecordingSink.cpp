@@ -70,10 +70,15 @@ STDMETHODIMP RecordingSink::OnEvent(OPCHANDLE handle, BOOL refresh, BOOL lastRef
   if (events)
     for (DWORD i = 0; i < count; ++i) call.events.push_back(CopyRecord(events[i]));
   bool hold;
+  HRESULT answer = S_OK;
   EnterCriticalSection(&m_lock);
   m_calls.push_back(std::move(call));
   hold = m_hold;
   m_hold = false;
+  if (m_refuse > 0) {
+    --m_refuse;
+    answer = m_refusal;
+  }
   if (hold) ResetEvent(m_gate);
   LeaveCriticalSection(&m_lock);
   WakeAllConditionVariable(&m_changed);
@@ -81,7 +86,14 @@ STDMETHODIMP RecordingSink::OnEvent(OPCHANDLE handle, BOOL refresh, BOOL lastRef
     SetEvent(m_held);
     WaitForSingleObject(m_gate, 15000);
   }
-  return S_OK;
+  return answer;
+}
+
+void RecordingSink::RefuseNext(int calls, HRESULT hr) {
+  EnterCriticalSection(&m_lock);
+  m_refuse = calls;
+  m_refusal = hr;
+  LeaveCriticalSection(&m_lock);
 }
 
 std::vector<SinkCall> RecordingSink::Calls() const {

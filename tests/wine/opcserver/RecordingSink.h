@@ -50,6 +50,9 @@ class RecordingSink : public TestUnknown<IOPCEventSink> {
   // The next call blocks inside OnEvent until Open() (or 15 s), so a test can
   // act while the server is in the middle of a delivery.
   void HoldNextCall();
+  // The next `calls` calls are recorded but answered with `hr`, as a client
+  // that could not take a batch answers.
+  void RefuseNext(int calls, HRESULT hr);
   bool WaitHeld(DWORD ms) const;
   void Open();
 
@@ -60,5 +63,7 @@ class RecordingSink : public TestUnknown<IOPCEventSink> {
   mutable CONDITION_VARIABLE m_changed;
   std::vector<SinkCall> m_calls;
   bool m_hold = false;
+  int m_refuse = 0;
+  HRESULT m_refusal = S_OK;
   HANDLE m_held, m_gate;
 };

@@ -105,6 +105,9 @@ class CVelmaricAECtrl : public COleControl {
   void ScheduleNextDrain(bool recordsLeft);
   void AddEventRow(const String& timestamp, const String& source, const String& message,
                    const String& category, const String& severity);
+  // A row of the control's own (watchdog, dropped notifications): `*` in
+  // every cell but the message, the source "* Velmaric AE *", no NewEvent.
+  void AddMarkerRow(const String& message);
   void CheckWatchdog();
   // The vertical scroll bar as the rows added so far would have left it;
   // a drain shows it once, at its end, instead of after every row.

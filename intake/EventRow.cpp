@@ -49,12 +49,15 @@ void CVelmaricAECtrl::EndScrollBatch(const ScrollBatch& batch) {
   wnd.Invalidate(true);
 }
 
+void CVelmaricAECtrl::AddMarkerRow(const String& message) {
+  AddEventRow(u"*", u"* Velmaric AE *", message, u"*", u"*");
+}
+
 void CVelmaricAECtrl::CheckWatchdog() {
   if (m_dwWatchdogTimeout == 0) return;
   const uint32_t silence = m_platform.clock->GetTickCount() - m_dwWatchdogTick;
   if (silence > m_dwWatchdogTimeout && !m_bWatchdogFired) {
     m_bWatchdogFired = true;
-    AddEventRow(u"*", u"* Velmaric AE *", u"* Watchdog timed out  - not receiving alarms & events *",
-                u"*", u"*");
+    AddMarkerRow(u"* Watchdog timed out  - not receiving alarms & events *");
   }
 }

@@ -91,7 +91,7 @@ void CVelmaricAECtrl::ConvertTaken(OpcAESession& session) {
   // Whatever was dropped came just before the records now taken: the marker
   // goes in their place, like the watchdog row without a NewEvent.
   if (session.m_nDropsTaken > 0) {
-    AddEventRow(u"*", u"* Velmaric AE *", DroppedText(session.m_nDropsTaken), u"*", u"*");
+    AddMarkerRow(DroppedText(session.m_nDropsTaken));
     session.m_nDropsTaken = 0;
   }
   OpcAESession::Queue& taken = session.m_arrTaken;

@@ -3,17 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-namespace {
-// Keeps a dropped record to be freed after the queue lock is let go; frees it
-// at once if even that cannot be allocated.
-void Retire(OpcAESession::Queue& later, std::unique_ptr<OpcAEMessage> record) noexcept {
-  try {
-    later.push_back(std::move(record));
-  } catch (...) {
-  }
-}
-}  // namespace
-
 OpcAESession::OpcAESession(Clock& clock, AELibraryLoader* loader)
     : m_clock(clock), m_pLoader(loader) {}
 
@@ -139,12 +128,7 @@ void OpcAESession::Append(Queue& batch, uint64_t skipped, uint64_t failed) {
   if (skipped > 0) m_bQueueOverran = true;
   // The newest record stays even if it alone is over the byte bound.
   while (m_arrQueue.size() > 1 && (m_arrQueue.size() > m_bounds.records || m_nQueuedBytes > m_bounds.bytes)) {
-    std::unique_ptr<OpcAEMessage> oldest = std::move(m_arrQueue.front());
-    m_arrQueue.pop_front();
-    m_nQueuedBytes -= QueuedBytes(*oldest);
-    Retire(batch, std::move(oldest));
-    ++m_nDropped;
-    ++m_nDropsToShow;
+    DropOldest(m_arrQueue, m_nQueuedBytes, batch);
     m_bQueueOverran = true;
   }
 }
@@ -162,14 +146,8 @@ OpcAESession::Queue OpcAESession::TakeQueue() {
   // the hand-over; otherwise the hand-over's oldest make room.
   while (!m_arrTaken.empty() &&
          (m_bQueueOverran || m_arrTaken.size() + m_arrQueue.size() > m_bounds.records ||
-          m_nTakenBytes + m_nQueuedBytes > m_bounds.bytes)) {
-    std::unique_ptr<OpcAEMessage> oldest = std::move(m_arrTaken.front());
-    m_arrTaken.pop_front();
-    m_nTakenBytes -= QueuedBytes(*oldest);
-    Retire(stale, std::move(oldest));
-    ++m_nDropped;
-    ++m_nDropsToShow;
-  }
+          m_nTakenBytes + m_nQueuedBytes > m_bounds.bytes))
+    DropOldest(m_arrTaken, m_nTakenBytes, stale);
   m_bQueueOverran = false;
   m_nDropsTaken += m_nDropsToShow;
   m_nDropsToShow = 0;
@@ -181,6 +159,20 @@ OpcAESession::Queue OpcAESession::TakeQueue() {
     m_nQueuedBytes = 0;
   }
   return stale;
+}
+
+void OpcAESession::DropOldest(Queue& from, size_t& bytes, Queue& later) noexcept {
+  std::unique_ptr<OpcAEMessage> oldest = std::move(from.front());
+  from.pop_front();
+  bytes -= QueuedBytes(*oldest);
+  ++m_nDropped;
+  ++m_nDropsToShow;
+  // Freed after the queue lock is let go; at once if even that cannot be
+  // allocated.
+  try {
+    later.push_back(std::move(oldest));
+  } catch (...) {
+  }
 }
 
 std::unique_ptr<OpcAEMessage> OpcAESession::NextTaken() {

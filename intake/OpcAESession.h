@@ -131,6 +131,10 @@ class OpcAESession : public std::recursive_timed_mutex {
   void CloseConnection(AELibrary* library);
   // Worker-side outcome: written only over the state it answers.
   void Report(int32_t from, int32_t to);
+  // Drops the oldest record of `from` (whose bytes it keeps) for the bound
+  // and counts it; the record goes into `later`, to be freed after unlocking.
+  // Under *this.
+  void DropOldest(Queue& from, size_t& bytes, Queue& later) noexcept;
 
   static std::atomic<int> s_nLiveWorkers;
 

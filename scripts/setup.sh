@@ -9,8 +9,7 @@ cd "$(dirname "$0")/.."
 pkgs=(cmake make g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       mingw-w64-tools libwine-dev wine wine64 fonts-wine xvfb xauth imagemagick clang libclang-rt-14-dev)
 . scripts/word-sizes.sh
-want32=0
-if [ "${VELMARIC_64BIT_ONLY:-0}" != 1 ] && velmaric_kernel_runs_32bit; then want32=1; fi
+want32=$VELMARIC_KERNEL_RUNS_32BIT
 sudo=""; [ "$(id -u)" = 0 ] || sudo="sudo"
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Which Windows word sizes this machine can run, for the scripts to source.
 #   . scripts/word-sizes.sh   sets VELMARIC_RUNS_WIN32 (1 or 0) and, when 0,
-#                             VELMARIC_WIN32_WHY (one line saying why)
+#                             VELMARIC_WIN32_WHY (one line saying why);
+#                             VELMARIC_KERNEL_RUNS_32BIT (1 or 0)
 # x64 always runs (wine64); x86 needs a kernel that runs 32-bit programs and
 # 32-bit Wine. VELMARIC_64BIT_ONLY=1 makes any machine answer as one that runs
 # 64-bit code only, so that path can be tried everywhere.
@@ -20,13 +21,16 @@ velmaric_kernel_runs_32bit() {
 
 VELMARIC_RUNS_WIN32=0
 VELMARIC_WIN32_WHY=""
+# The kernel's answer alone (setup.sh installs 32-bit Wine only where it is yes).
+VELMARIC_KERNEL_RUNS_32BIT=0
+[ "${VELMARIC_64BIT_ONLY:-0}" != 1 ] && velmaric_kernel_runs_32bit && VELMARIC_KERNEL_RUNS_32BIT=1
 if [ "${VELMARIC_64BIT_ONLY:-0}" = 1 ]; then
   VELMARIC_WIN32_WHY="VELMARIC_64BIT_ONLY=1 treats this machine as one that runs 64-bit code only"
-elif ! velmaric_kernel_runs_32bit; then
+elif [ "$VELMARIC_KERNEL_RUNS_32BIT" != 1 ]; then
   VELMARIC_WIN32_WHY="this kernel does not run 32-bit programs (Exec format error: IA-32 emulation is off)"
 elif [ ! -x /usr/lib/wine/wine ]; then
   VELMARIC_WIN32_WHY="32-bit Wine (wine32:i386) is not installed"
 else
   VELMARIC_RUNS_WIN32=1
 fi
-export VELMARIC_RUNS_WIN32 VELMARIC_WIN32_WHY
+export VELMARIC_RUNS_WIN32 VELMARIC_WIN32_WHY VELMARIC_KERNEL_RUNS_32BIT

@@ -129,11 +129,8 @@ TEST(PlantHub, AcknowledgementWithAWrongCookieChangesNothing) {
                    .scenario,
                1);
   opcsrv_test::SinkRecorder sink;
-  auto d = std::make_shared<Delivery>(SubscriptionState(), Delivery::Hooks());
-  ASSERT_TRUE(d->Start());
-  d->SetSink(sink.Fn());
-  hub.Attach(d);
-  hub.StartClock();
+  const auto d = opcsrv_test::Listen(hub, sink);
+  ASSERT_TRUE(d);
   ASSERT_TRUE(sink.WaitCalls(1));
   const std::vector<wtsim::SimEvent> active = hub.Snapshot();
   ASSERT_EQ(1u, active.size());

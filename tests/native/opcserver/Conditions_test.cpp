@@ -92,11 +92,8 @@ TEST(AckCheck, Verdicts) {
 TEST(PlantHub, AcknowledgementUpdatesTheTableAndIsBroadcast) {
   PlantHub hub(Parse(kTwoAlarms), 1);
   opcsrv_test::SinkRecorder sink;
-  auto d = std::make_shared<Delivery>(SubscriptionState(), Delivery::Hooks());
-  ASSERT_TRUE(d->Start());
-  d->SetSink(sink.Fn());
-  hub.Attach(d);
-  hub.StartClock();
+  const auto d = opcsrv_test::Listen(hub, sink);
+  ASSERT_TRUE(d);
   const std::vector<wtsim::SimEvent> active = WaitActive(hub, 2);
   ASSERT_EQ(2u, active.size());
   ASSERT_TRUE(sink.WaitCalls(1));  // the script's first batch

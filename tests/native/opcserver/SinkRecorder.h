@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "wtclient/server/core/Delivery.h"
+#include "wtclient/server/core/PlantHub.h"
 
 namespace opcsrv_test {
 
@@ -53,5 +54,16 @@ class SinkRecorder {
   std::vector<SinkCall> m_calls;
   bool m_fail = false, m_gate = false;
 };
+
+// A default subscription delivering the hub's plant to `sink`, its clock
+// started; null if its delivery thread did not start.
+inline std::shared_ptr<opcsrv::Delivery> Listen(opcsrv::PlantHub& hub, SinkRecorder& sink) {
+  auto d = std::make_shared<opcsrv::Delivery>(opcsrv::SubscriptionState(), opcsrv::Delivery::Hooks());
+  if (!d->Start()) return nullptr;
+  d->SetSink(sink.Fn());
+  hub.Attach(d);
+  hub.StartClock();
+  return d;
+}
 
 }  // namespace opcsrv_test

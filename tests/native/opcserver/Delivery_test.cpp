@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "SinkRecorder.h"
+#include "wtclient/server/core/LostNotice.h"
 #include "TestRecords.h"
 
 using namespace opcsrv;
@@ -158,16 +159,74 @@ TEST(Delivery, UnadviseDropsWhatWaitedForTheOldSink) {
   EXPECT_EQ(1u, first.Calls().size());
 }
 
-TEST(Delivery, ASlowClientCannotMakeTheBacklogGrowWithoutBound) {
+TEST(Delivery, ASlowClientsLossIsToldAtThePlaceOfTheGapAndEveryRecordIsAccountedFor) {
   SinkRecorder sink;
   Fixture f(State(true, 0, 0, 1));
   f.d->SetSink(sink.Fn());
   sink.Gate(true);  // the client stops taking calls
   f.d->Post(Numbered(0, 1));
   ASSERT_TRUE(sink.WaitCalls(1));
-  const wtsim::Batch big = Numbered(0, 1000);
-  const size_t posts = Delivery::kMaxPending / big.size() + 5;
-  for (size_t i = 0; i < posts; ++i) f.d->Post(big);
-  EXPECT_EQ(5000u, f.d->Dropped());
+  // Numbered from 1 on, each post its own numbers, so order shows.
+  const size_t batch = 1000;
+  const size_t posts = Delivery::kMaxPending / batch + 5;
+  for (size_t i = 0; i < posts; ++i) {
+    wtsim::Batch b = Numbered(1 + i * batch, batch);
+    if (i == Delivery::kMaxPending / batch) b.front().time = 777;  // the first one lost
+    f.d->Post(b);
+  }
+  EXPECT_EQ(5000u, f.d->Dropped()) << "the backlog has a bound";
+  f.d->Post(Numbered(1 + posts * batch, 3));  // still no room: lost too
   sink.Gate(false);
+  // Room again: what comes now follows the notice of the gap.
+  ASSERT_TRUE(sink.WaitCalls(1 + Delivery::kMaxPending / batch + 1, 20000));
+  f.d->Post(Numbered(900000, 2));
+
+  std::vector<String> messages;
+  ASSERT_TRUE(sink.WaitCalls(1 + Delivery::kMaxPending / batch + 2, 20000));
+  for (const opcsrv_test::SinkCall& c : sink.Calls())
+    for (const wtsim::SimEvent& e : c.records) messages.push_back(e.message);
+  const size_t delivered = Delivery::kMaxPending + 1;  // the first one and a full backlog
+  ASSERT_EQ(delivered + 1 + 2, messages.size());
+  for (size_t i = 0; i < delivered; ++i) {
+    const std::string n = std::to_string(i);
+    ASSERT_EQ(String(n.begin(), n.end()), messages[i]) << "in order, once";
+  }
+  EXPECT_EQ(u"* 5003 notifications lost: the connection could not keep up *", messages[delivered]);
+  EXPECT_EQ(u"900000", messages[delivered + 1]);
+
+  const wtsim::SimEvent notice = sink.Calls()[1 + Delivery::kMaxPending / batch].records.at(0);
+  EXPECT_EQ(kLostCategory, notice.category);
+  EXPECT_EQ(wtsim::kSimpleEvent, notice.eventType);
+  EXPECT_EQ(1000u, notice.severity);
+  EXPECT_EQ(777u, notice.time) << "stamped with the first lost record's time";
+  EXPECT_EQ(5003u, f.d->Dropped());
 }
+
+TEST(Delivery, ALossNoticeAlsoComesWhenNothingNewFollowsAndNotToTheNextSink) {
+  SinkRecorder slow, next;
+  Fixture f(State(true, 0, 0, 1));
+  f.d->SetSink(slow.Fn());
+  slow.Gate(true);
+  f.d->Post(Numbered(0, 1));
+  ASSERT_TRUE(slow.WaitCalls(1));
+  f.d->Post(Numbered(1, Delivery::kMaxPending));
+  f.d->Post(Numbered(0, 1));  // lost
+  slow.Gate(false);
+  ASSERT_TRUE(slow.WaitCalls(3));
+  EXPECT_EQ(u"* 1 notification lost: the connection could not keep up *", slow.Calls()[2].records.at(0).message);
+
+  // A gap open when the sink leaves is not told to the next one.
+  slow.Gate(true);
+  f.d->Post(Numbered(0, 1));
+  ASSERT_TRUE(slow.WaitCalls(4));
+  f.d->Post(Numbered(1, Delivery::kMaxPending));
+  f.d->Post(Numbered(0, 7));  // lost
+  f.d->SetSink(nullptr);
+  f.d->SetSink(next.Fn());
+  slow.Gate(false);
+  f.d->Post(Numbered(42, 1));
+  ASSERT_TRUE(next.WaitCalls(1));
+  ASSERT_EQ(1u, next.Calls()[0].records.size());
+  EXPECT_EQ(u"42", next.Calls()[0].records[0].message);
+}
+

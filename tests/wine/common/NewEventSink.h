@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/wine/common/EventsDispatch.h"
+#include "tests/wine/common/LostNotice.h"
 
 struct NewEventCall {
   VARTYPE types[5] = {};  // in the order of the arguments
@@ -26,6 +27,11 @@ class NewEventSink : public EventsDispatch {
       return S_OK;
     }
     ++count;
+    uint64_t n = 0;
+    if (LostNoticeCount(V_VT(&p->rgvarg[2]) == VT_BSTR ? V_BSTR(&p->rgvarg[2]) : nullptr, &n)) {
+      ++lostNotices;
+      lost += n;
+    }
     if (keep) {
       NewEventCall c;
       for (int k = 0; k < 5; ++k) c.types[k] = V_VT(&p->rgvarg[4 - k]);  // arguments come last first
@@ -42,6 +48,9 @@ class NewEventSink : public EventsDispatch {
   }
   bool keep = true;
   size_t count = 0;
+  // The server's notices of records it dropped for this client, and their sum.
+  size_t lostNotices = 0;
+  uint64_t lost = 0;
   int unexpected = 0;
   std::vector<NewEventCall> calls;
   std::function<void(size_t)> onEvent;

@@ -251,3 +251,57 @@ TEST_F(Delivery, RefusalsSeveralTimesRunningEndTheClientsDelivery) {
   Sleep(1500);  // the other three batches would have come by now
   EXPECT_EQ(3u, sub.sink->RecordCount()) << "delivery went on to a client that refused three calls running";
 }
+
+// A client that falls more than the server's backlog behind loses records,
+// and is told so where they were lost: every scripted record arrives, in
+// order, or is counted in the one notice that stands in their place.
+TEST_F(Delivery, ALaggingClientIsToldHowManyWereLostAndWhere) {
+  const int batches = 205, perBatch = 1000;  // 5000 more than may wait
+  std::ostringstream s;
+  s << "category 1 0x104 Process message\nwait 1000\nevent now 0x104 100 S.A first\nbatch\nwait 500\n";
+  for (int i = 0; i < batches * perBatch; ++i) {
+    s << "event now 0x104 100 S.A " << i << '\n';
+    if (i % perBatch == perBatch - 1) s << "batch\n";
+  }
+  s << "wait 3000\nevent now 0x104 100 S.A last\nsilence 600000\n";
+  ASSERT_TRUE(StartServer(s.str()));
+  ComPtr<IOPCEventServer> srv;
+  ASSERT_EQ(S_OK, Connect(srv));
+  Subscription sub;
+  ASSERT_TRUE(sub.Open(srv.Get(), 8));
+  sub.sink->HoldNextCall();
+  ASSERT_TRUE(sub.sink->WaitHeld(10000));
+  Sleep(2000);  // the whole burst reaches the server's queue for this client
+  sub.sink->Open();
+  ASSERT_TRUE(sub.sink->WaitRecords(200000 + 3, 120000)) << sub.sink->RecordCount() << " records";
+  const std::vector<EventRecord> records = sub.sink->Records();
+
+  ASSERT_GE(records.size(), 3u);
+  EXPECT_EQ(L"first", records.front().message);
+  EXPECT_EQ(L"last", records.back().message);
+  uint64_t lost = 0;
+  int notices = 0, next = 0;
+  for (size_t i = 1; i + 1 < records.size(); ++i) {
+    const EventRecord& r = records[i];
+    if (r.category == 0x7F00) {
+      ++notices;
+      const std::wstring head = L"* ", tail = L" notifications lost: the connection could not keep up *";
+      ASSERT_EQ(0u, r.message.find(head)) << Narrow(r.message);
+      ASSERT_EQ(r.message.size() - tail.size(), r.message.rfind(tail)) << Narrow(r.message);
+      const uint64_t n = std::stoull(r.message.substr(head.size()));
+      lost += n;
+      next += static_cast<int>(n);
+      EXPECT_EQ(static_cast<DWORD>(OPC_SIMPLE_EVENT), r.type);
+      EXPECT_EQ(1000u, r.severity);
+      EXPECT_EQ(L"* Velmaric OPC AE server *", r.source);
+      continue;
+    }
+    ASSERT_EQ(std::to_wstring(next), r.message) << "record " << i << ": in order, each once";
+    ++next;
+  }
+  EXPECT_EQ(batches * perBatch, next) << "every record delivered or counted lost";
+  EXPECT_EQ(1, notices) << "one gap, one notice";
+  EXPECT_GE(lost, 5000u);
+  std::printf("[ lagging client ] %zu records delivered, %llu lost and told in %d notice(s)\n", records.size() - 2 - notices,
+              static_cast<unsigned long long>(lost), notices);
+}

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "wtclient/server/core/LostNotice.h"
+
 namespace opcsrv {
 
 Delivery::Delivery(const SubscriptionState& state, Hooks hooks) : m_hooks(std::move(hooks)), m_state(state) {
@@ -49,6 +51,7 @@ void Delivery::SetSink(std::shared_ptr<SinkFn> sink) {
     if (!m_sink) {
       // Nothing queued for a sink that left may reach the next one.
       m_outbox.Clear();
+      ForgetGap();
       m_refresh = RefreshRun();
     }
     m_wake.notify_all();
@@ -69,7 +72,10 @@ SubscriptionState Delivery::State() const {
 void Delivery::SetState(const SubscriptionState& s) {
   std::lock_guard<std::mutex> lock(m_mutex);
   // An inactive subscription keeps nothing for later.
-  if (!s.active) m_outbox.Clear();
+  if (!s.active) {
+    m_outbox.Clear();
+    ForgetGap();
+  }
   m_state = s;
   m_outbox.Configure(s.bufferTimeMs, s.maxSize);
   m_wake.notify_all();
@@ -92,12 +98,27 @@ void Delivery::Post(const wtsim::Batch& batch) {
   for (const wtsim::SimEvent& e : batch)
     if (m_filter.Matches(e)) passed.push_back(e);
   if (passed.empty()) return;
-  if (m_outbox.Pending() + passed.size() > kMaxPending) {
+  QueueLostNotice();  // an earlier gap goes before anything newer
+  if (m_gapCount > 0 || m_outbox.Pending() + passed.size() > kMaxPending) {
+    if (m_gapCount == 0) m_gapTime = passed.front().time;
+    m_gapCount += passed.size();
     m_dropped += passed.size();
     return;
   }
   m_outbox.Add(std::move(passed), NowMs());
   m_wake.notify_all();
+}
+
+void Delivery::QueueLostNotice() {
+  if (m_gapCount == 0 || m_outbox.Pending() >= kMaxPending) return;
+  m_outbox.Add({LostNotice(m_gapCount, m_gapTime)}, NowMs());
+  ForgetGap();
+  m_wake.notify_all();
+}
+
+void Delivery::ForgetGap() {
+  m_gapCount = 0;
+  m_gapTime = 0;
 }
 
 Delivery::RefreshError Delivery::StartRefresh(const std::vector<wtsim::SimEvent>& snapshot) {
@@ -145,6 +166,7 @@ bool Delivery::Call(std::unique_lock<std::mutex>& lock, bool refresh, bool last,
   if (!m_failed) {
     m_failed = true;
     m_outbox.Clear();
+    ForgetGap();
     m_refresh = RefreshRun();
     lock.unlock();
     if (m_hooks.sinkFailed) m_hooks.sinkFailed();
@@ -163,6 +185,8 @@ void Delivery::Run() {
         m_wake.wait(lock);
         continue;
       }
+      // What was taken made room: the gap's notice follows what went before it.
+      QueueLostNotice();
       bool worked = false;
       // Refresh and live calls take turns, one refresh call at a time.
       if (m_refresh.Running()) {

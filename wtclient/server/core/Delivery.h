@@ -69,13 +69,18 @@ class Delivery : public std::enable_shared_from_this<Delivery> {
   // Live records dropped because a slow client let too many pile up.
   uint64_t Dropped() const;
 
-  // What may wait for one client before newer batches are dropped.
+  // What may wait for one client before newer batches are dropped. A run of
+  // dropped batches is never silent: once there is room again, one loss
+  // notice saying how many stands in their place.
   static constexpr size_t kMaxPending = 200000;
 
  private:
   void Run();
   uint64_t NowMs() const;
   bool Call(std::unique_lock<std::mutex>& lock, bool refresh, bool last, const wtsim::Batch& b);
+  // With the lock held: queues the loss notice of the current gap if it fits.
+  void QueueLostNotice();
+  void ForgetGap();
 
   mutable std::mutex m_mutex;
   std::condition_variable m_wake;
@@ -88,6 +93,8 @@ class Delivery : public std::enable_shared_from_this<Delivery> {
   RefreshRun m_refresh;
   bool m_refreshInFlight = false;
   uint64_t m_dropped = 0;
+  uint64_t m_gapCount = 0;  // dropped since the last loss notice was queued
+  uint64_t m_gapTime = 0;   // the time of the first of them
   bool m_started = false, m_stop = false, m_done = false, m_failed = false;
 };
 

@@ -92,7 +92,7 @@ std::vector<Category> Plant::Categories() {
   return {
       {kSimpleEvent, kReset, u"Reset"},
       {kSimpleEvent, kSystem, u"System message"},
-      {kSimpleEvent, kAcknowledgement, u"Acknowledgement"},
+      {kConditionEvent, kAcknowledgement, u"Acknowledgement"},
       {kSimpleEvent, kProcess, u"Process message"},
       {kSimpleEvent, kOperator, u"Operator message"},
       {kTrackingEvent, kSetpoint, u"Setpoint change"},
@@ -244,15 +244,8 @@ SimEvent Plant::Acknowledge(Random& rng, uint64_t now, ConditionTable& condition
   for (size_t k = 0; k < n; ++k) {
     const SimEvent& c = conditions.At((start + k) % n);
     if (c.newState & kStateAcked) continue;
-    const std::string actor = kOperators[rng.Below(4)];
-    SimEvent e;
-    e.time = now;
-    e.eventType = kSimpleEvent;
-    e.category = plantcat::kAcknowledgement;
-    e.severity = rng.Between(1, 100);
-    e.source = c.source;
-    e.message = c.subcondition + U(" alarm acknowledged by " + actor);
-    e.actor = U(actor);
+    // The same record a client's acknowledgement makes: one form for both.
+    const SimEvent e = AcknowledgementOf(c, now, U(kOperators[rng.Below(4)]));
     conditions.Acknowledge(c.source, c.condition);
     return e;
   }

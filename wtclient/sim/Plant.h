@@ -41,10 +41,12 @@ class Plant {
   static String SourceName(size_t i);
   // Every condition of every source, in source order.
   static std::vector<ConditionDef> ConditionDefs();
-  // The notification that a client acknowledged condition c: a condition
-  // event of the acknowledgement category, with the condition's names,
-  // active time and cookie, change mask ack-state and the new, acknowledged
-  // state.
+  // The notification that condition c was acknowledged, by a client or at
+  // the plant alike: a condition event of the acknowledgement category (a
+  // condition-event category, so that filtering by event type or category
+  // finds every acknowledgement), with the condition's names, severity,
+  // active time and cookie, change mask ack-state, the new, acknowledged
+  // state and the acknowledger as actor.
   static SimEvent AcknowledgementOf(const SimEvent& c, uint64_t nowFileTime, const String& actor);
 
   // One notification stamped nowFileTime; condition changes are applied to

@@ -45,13 +45,9 @@ class BatchMaker {
     m_batch.push_back(e);
     return *this;
   }
-  // An operator acknowledges at the plant: the record names the source only.
+  // An operator acknowledges at the plant: the plant's own record.
   BatchMaker& Ack(const String& source, const String& condition) {
-    wtsim::SimEvent e;
-    e.category = wtsim::plantcat::kAcknowledgement;
-    e.source = source;
-    e.message = u"HI alarm acknowledged by Operator1";
-    e.actor = u"Operator1";
+    const wtsim::SimEvent e = wtsim::Plant::AcknowledgementOf(*m_table.Lookup(source, condition), 1, u"Operator1");
     m_table.Acknowledge(source, condition);
     m_batch.push_back(e);
     return *this;

@@ -16,7 +16,8 @@ TEST(Plant, CategoriesCoverTheEventTypesAndTheResetAndAckCodes) {
     EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
     EXPECT_FALSE(c.name.empty());
     if (c.eventType == kSimpleEvent && (c.id & 0xFF) == 1) reset = true;
-    if (c.eventType == kSimpleEvent && (c.id & 0xFF) == 3) ack = true;
+    // Acknowledgements are condition events, whoever acknowledged.
+    if (c.eventType == kConditionEvent && (c.id & 0xFF) == 3) ack = true;
     // Only the reset and acknowledgement categories carry those codes, so
     // that the control's filters hide nothing else.
     if ((c.id & 0xFF) == 1) {
@@ -57,6 +58,19 @@ TEST(Plant, TrafficLooksLikeAPlant) {
     if (e.eventType == kConditionEvent) {
       EXPECT_TRUE(e.newState & kStateActive);
       EXPECT_FALSE(e.condition.empty());
+    }
+    if (e.category == plantcat::kAcknowledgement) {
+      // The very record a client's acknowledgement of that condition makes.
+      SimEvent condition = e;
+      condition.newState = static_cast<uint16_t>(e.newState & ~kStateAcked);
+      const SimEvent same = Plant::AcknowledgementOf(condition, e.time, e.actor);
+      EXPECT_EQ(kChangeAckState, e.changeMask);
+      EXPECT_EQ(kStateEnabled | kStateActive | kStateAcked, e.newState);
+      EXPECT_FALSE(e.actor.empty());
+      EXPECT_NE(0u, e.cookie);
+      EXPECT_NE(0u, e.activeTime);
+      EXPECT_EQ(same.message, e.message);
+      EXPECT_EQ(same.eventType, e.eventType);
     }
     // At most one active condition per source, and not too many standing.
     std::set<String> active;

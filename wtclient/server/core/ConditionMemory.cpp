@@ -14,13 +14,14 @@ void ConditionMemory::Remember(const wtsim::SimEvent& cleared) {
 
 namespace {
 
-// An operator's acknowledgement at the plant: a simple record of the
-// acknowledgement category naming the source and the operator, not the
-// condition. A scripted event never names an operator and changes no
-// condition, whatever its category.
+// An operator's acknowledgement at the plant: a condition record of the
+// acknowledgement category naming the condition and the operator. A
+// scripted event never names an operator and changes no condition, whatever
+// its category.
 bool IsPlantAck(const wtsim::SimEvent& r) {
-  return r.condition.empty() && r.eventType == wtsim::kSimpleEvent &&
-         r.category == wtsim::plantcat::kAcknowledgement && !r.actor.empty();
+  return !r.condition.empty() && r.eventType == wtsim::kConditionEvent &&
+         r.category == wtsim::plantcat::kAcknowledgement && (r.changeMask & wtsim::kChangeAckState) &&
+         !r.actor.empty();
 }
 
 }  // namespace
@@ -29,38 +30,26 @@ void ConditionMemory::Track(const std::vector<wtsim::SimEvent>& before, wtsim::B
                             const wtsim::ConditionTable& after) {
   // The conditions as each record of the batch leaves them, in order: an
   // acknowledgement and a return to normal in one batch must be seen as
-  // such, not judged by the state before it. Each keeps when it became
-  // active, for the acknowledgements that name only the source.
-  struct Running {
-    wtsim::SimEvent record;
-    size_t order;
-  };
-  std::map<Key, Running> running;
-  size_t order = 0;
-  for (const wtsim::SimEvent& e : before) running[{e.source, e.condition}] = {e, order++};
+  // such, not judged by the state before it.
+  std::map<Key, wtsim::SimEvent> running;
+  for (const wtsim::SimEvent& e : before) running[{e.source, e.condition}] = e;
   for (wtsim::SimEvent& r : batch) {
     if (IsPlantAck(r)) {
-      // A plant source has at most one active condition: the one that became
-      // active last (one cleared by the plant earlier in the batch is still
-      // listed here, and older).
-      Running* acked = nullptr;
-      for (auto& [key, c] : running)
-        if (key.first == r.source && !(c.record.newState & wtsim::kStateAcked) && (!acked || c.order > acked->order))
-          acked = &c;
-      if (acked) acked->record.newState |= wtsim::kStateAcked;
+      auto acked = running.find({r.source, r.condition});
+      if (acked != running.end()) acked->second.newState |= wtsim::kStateAcked;
       continue;
     }
     if (r.condition.empty()) continue;
     const Key key{r.source, r.condition};
     if (r.newState & wtsim::kStateActive) {
-      running[key] = {r, order++};
+      running[key] = r;
       m_inactive.erase(key);  // a new activation supersedes the old one
       continue;
     }
     if (!(r.changeMask & wtsim::kChangeActiveState)) continue;
     auto it = running.find(key);
     if (it == running.end()) continue;
-    const wtsim::SimEvent& ended = it->second.record;
+    const wtsim::SimEvent& ended = it->second;
     if (r.activeTime == 0) r.activeTime = ended.activeTime;
     if (r.cookie == 0) r.cookie = ended.cookie;
     if (!(ended.newState & wtsim::kStateAcked)) Remember(r);
@@ -69,7 +58,7 @@ void ConditionMemory::Track(const std::vector<wtsim::SimEvent>& before, wtsim::B
   // The plant's own returns to normal carry no condition record: they show
   // as conditions gone from the table.
   for (const auto& [key, c] : running)
-    if (!after.Lookup(key.first, key.second) && !(c.record.newState & wtsim::kStateAcked)) Remember(c.record);
+    if (!after.Lookup(key.first, key.second) && !(c.newState & wtsim::kStateAcked)) Remember(c);
 }
 
 const wtsim::SimEvent* ConditionMemory::Inactive(const String& source, const String& condition) const {

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "wtclient/server/ClientWatch.h"
 #include "wtclient/server/Log.h"
 
 namespace opcsrv {
+
+ClientSession::~ClientSession() { ClientWatch::Instance().Forget(this); }
 
 void ClientSession::Add(SessionMember* m) {
   std::lock_guard<std::mutex> lock(m_mutex);

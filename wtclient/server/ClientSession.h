@@ -22,6 +22,10 @@ class SessionMember {
 
 class ClientSession {
  public:
+  ClientSession() = default;
+  ~ClientSession();
+  ClientSession(const ClientSession&) = delete;
+  ClientSession& operator=(const ClientSession&) = delete;
   void Add(SessionMember* m);
   void Remove(SessionMember* m);
   // Once: disconnects every member; safe from a member's own thread.

@@ -1,5 +1,6 @@
 #include "wtclient/server/EventServer.h"
 
+#include "wtclient/server/ClientWatch.h"
 #include "wtclient/server/ComCall.h"
 #include "wtclient/server/Log.h"
 #include "wtclient/server/Records.h"
@@ -19,6 +20,8 @@ const wchar_t kVendorInfo[] = L"Velmaric simulated OPC AE server";
 HRESULT EventServer::Create(REFIID riid, void** out) {
   auto* s = new (std::nothrow) EventServer();
   if (!s) return E_OUTOFMEMORY;
+  // Called from the client's CreateInstance: its process is the caller.
+  ClientWatch::Instance().WatchCaller(s->m_session);
   const HRESULT hr = s->QueryInterface(riid, out);
   s->Release();
   return hr;
@@ -98,6 +101,7 @@ HRESULT EventServer::CreateEventSubscription(BOOL bActive, DWORD dwBufferTime, D
   st.bufferTimeMs = dwBufferTime;
   st.maxSize = dwMaxSize;
   st.clientHandle = hClientSubscription;
+  ClientWatch::Instance().WatchCaller(m_session);  // in case the activation could not tell
   const HRESULT hr = Subscription::Create(m_session, st, riid, reinterpret_cast<void**>(ppUnk));
   if (FAILED(hr)) return hr;
   *pdwRevisedBufferTime = dwBufferTime;

@@ -74,9 +74,11 @@ TEST_F(Clients, AConnectInProgressKeepsTheServerWhenTheLastObjectGoes) {
   EXPECT_EQ(S_OK, status) << HrText(status);
 }
 
-TEST_F(Clients, KilledClientIsNoticedAndServerExits) {
-  ASSERT_TRUE(StartServer("category 1 0x104 Process message\nevent now 0x104 100 Area1.Boiler.M106 tick\n"
-                          "wait 100\nloop\n"));
+namespace {
+
+// Runs the child client against the running server until it has a
+// notification, kills it, and says how long the server then took to leave.
+void KillChildClientAndExpectTheServerToLeave(ServerProcess& server, const char* what) {
   const std::wstring readyName = L"velmaric_st_child_" + std::to_wstring(GetCurrentProcessId());
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
   wchar_t self[MAX_PATH];
@@ -101,10 +103,26 @@ TEST_F(Clients, KilledClientIsNoticedAndServerExits) {
   WaitForSingleObject(pi.hProcess, 5000);
   CloseHandle(pi.hProcess);
   const double killedAt = NowMs();
-  const bool exited = server.WaitExit(20000);
-  std::printf("[ killed client ] server exit %s %.0f ms after the client was killed\n", exited ? "came" : "did not come",
-              NowMs() - killedAt);
+  const bool exited = server.WaitExit(30000);
+  std::printf("[ killed client, %s ] server exit %s %.0f ms after the client was killed\n", what,
+              exited ? "came" : "did not come", NowMs() - killedAt);
   EXPECT_TRUE(exited) << "the server kept the dead client's objects";
+}
+
+}  // namespace
+
+TEST_F(Clients, KilledClientIsNoticedAndServerExits) {
+  ASSERT_TRUE(StartServer("category 1 0x104 Process message\nevent now 0x104 100 Area1.Boiler.M106 tick\n"
+                          "wait 100\nloop\n"));
+  KillChildClientAndExpectTheServerToLeave(server, "notifications flowing");
+}
+
+// Nothing more is sent to the dead client: only the server's probe of a quiet
+// sink can find it gone.
+TEST_F(Clients, AClientKilledWhileItsSubscriptionIsQuietIsReleasedAndTheServerLeaves) {
+  ASSERT_TRUE(StartServer("category 1 0x104 Process message\nevent now 0x104 100 Area1.Boiler.M106 tick\n"
+                          "silence 600000\n"));
+  KillChildClientAndExpectTheServerToLeave(server, "a silent plant");
 }
 
 TEST_F(Clients, ComStartedServerFirstConnect) {

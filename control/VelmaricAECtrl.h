@@ -11,6 +11,7 @@
 #include "control/ControlPlatform.h"
 #include "framework/OleControl.h"
 #include "model/EventList.h"
+#include "settings/VelmaricAESettings.h"
 
 class CFindDlg;
 class OpcAESession;
@@ -21,7 +22,8 @@ struct FindDlgDeleter {
   void operator()(CFindDlg* dialog) const;
 };
 
-class CVelmaricAECtrl : public COleControl {
+// The persistent properties are the VelmaricAESettings members it inherits.
+class CVelmaricAECtrl : public COleControl, public VelmaricAESettings {
  public:
   class CVelmaricAECtrlFactory;  // the COM class factory (win32 shell)
 
@@ -127,41 +129,6 @@ class CVelmaricAECtrl : public COleControl {
 
   EventList& Store() { return *m_pEventList; }
   OpcAESession* Session() { return m_pSession.get(); }
-
-  // ---- Persistent properties, in dispatch-id order (1..33).
-  int16_t m_nWatchdogTimeout;
-  Bool32 m_bAddNewEventsToBottom;
-  Bool32 m_bLocalizeTimestamps;
-  Bool32 m_bSuppressAcknEvents;
-  Bool32 m_bSuppressResetEvents;
-  String m_strFieldOrder;
-  int16_t m_nField0Width;
-  int16_t m_nField1Width;
-  int16_t m_nField2Width;
-  int16_t m_nField3Width;
-  int16_t m_nField4Width;
-  int16_t m_nField5Width;
-  OleColor m_clrTextColorA;
-  OleColor m_clrTextColorB;
-  OleColor m_clrTextColorC;
-  OleColor m_clrTextColorD;
-  OleColor m_clrTextColorE;
-  OleColor m_clrTextColorF;
-  OleColor m_clrBackColorA;
-  OleColor m_clrBackColorB;
-  OleColor m_clrBackColorC;
-  OleColor m_clrBackColorD;
-  OleColor m_clrBackColorE;
-  OleColor m_clrBackColorF;
-  int16_t m_nSeverityA;
-  int16_t m_nSeverityB;
-  int16_t m_nSeverityC;
-  int16_t m_nSeverityD;
-  int16_t m_nSeverityE;
-  Bool32 m_bHideClearAllMenuItem;
-  Bool32 m_bHideResetPropertiesMenuItem;
-  Bool32 m_bHideConnectionMenuItems;
-  Bool32 m_bDisableColumnSizing;
 
   // ---- Intake: filter constants, session, store lock, watchdog.
   const uint32_t m_nResetCategory = 1;

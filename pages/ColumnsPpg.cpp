@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/FieldOrder.h"
+#include "pages/PropertyField.h"
 #include "resources/resource.h"
 
 namespace {
@@ -11,14 +12,14 @@ namespace {
 using Page = ColumnsPpg;
 // Exchange order; the width edits stay tied to their columns whatever the
 // display order is.
-const PageField<Page> kFields[] = {
+constexpr PageField<Page> kFields[] = {
     TextField<Page>(IDC_FIELD_ORDER, u"FieldOrder", &Page::m_strFieldOrder),
-    Int16Field<Page>(IDC_FIELD0_WIDTH, u"Field0Width", &Page::m_nField0Width, 0, 240),
-    Int16Field<Page>(IDC_FIELD1_WIDTH, u"Field1Width", &Page::m_nField1Width, 0, 240),
-    Int16Field<Page>(IDC_FIELD2_WIDTH, u"Field2Width", &Page::m_nField2Width, 0, 240),
-    Int16Field<Page>(IDC_FIELD3_WIDTH, u"Field3Width", &Page::m_nField3Width, 0, 240),
-    Int16Field<Page>(IDC_FIELD4_WIDTH, u"Field4Width", &Page::m_nField4Width, 0, 240),
-    Int16Field<Page>(IDC_FIELD5_WIDTH, u"Field5Width", &Page::m_nField5Width, 0, 240),
+    NumberField<Page>(IDC_FIELD0_WIDTH, u"Field0Width", &Page::m_nField0Width),
+    NumberField<Page>(IDC_FIELD1_WIDTH, u"Field1Width", &Page::m_nField1Width),
+    NumberField<Page>(IDC_FIELD2_WIDTH, u"Field2Width", &Page::m_nField2Width),
+    NumberField<Page>(IDC_FIELD3_WIDTH, u"Field3Width", &Page::m_nField3Width),
+    NumberField<Page>(IDC_FIELD4_WIDTH, u"Field4Width", &Page::m_nField4Width),
+    NumberField<Page>(IDC_FIELD5_WIDTH, u"Field5Width", &Page::m_nField5Width),
 };
 
 }  // namespace

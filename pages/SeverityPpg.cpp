@@ -1,16 +1,17 @@
 #include "pages/SeverityPpg.h"
 
+#include "pages/PropertyField.h"
 #include "resources/resource.h"
 
 namespace {
 
 using Page = SeverityPpg;
-const PageField<Page> kFields[] = {
-    Int16Field<Page>(IDC_SEVERITY_A, u"SeverityA", &Page::m_nSeverityA, 1, 999),
-    Int16Field<Page>(IDC_SEVERITY_B, u"SeverityB", &Page::m_nSeverityB, 1, 999),
-    Int16Field<Page>(IDC_SEVERITY_C, u"SeverityC", &Page::m_nSeverityC, 1, 999),
-    Int16Field<Page>(IDC_SEVERITY_D, u"SeverityD", &Page::m_nSeverityD, 1, 999),
-    Int16Field<Page>(IDC_SEVERITY_E, u"SeverityE", &Page::m_nSeverityE, 1, 999),
+constexpr PageField<Page> kFields[] = {
+    NumberField<Page>(IDC_SEVERITY_A, u"SeverityA", &Page::m_nSeverityA),
+    NumberField<Page>(IDC_SEVERITY_B, u"SeverityB", &Page::m_nSeverityB),
+    NumberField<Page>(IDC_SEVERITY_C, u"SeverityC", &Page::m_nSeverityC),
+    NumberField<Page>(IDC_SEVERITY_D, u"SeverityD", &Page::m_nSeverityD),
+    NumberField<Page>(IDC_SEVERITY_E, u"SeverityE", &Page::m_nSeverityE),
 };
 
 }  // namespace

@@ -1,13 +1,14 @@
 #include "pages/VelmaricAEPropPage.h"
 
+#include "pages/PropertyField.h"
 #include "resources/resource.h"
 
 namespace {
 
 using Page = CVelmaricAEPropPage;
 // Exchange order.
-const PageField<Page> kFields[] = {
-    Int16Field<Page>(IDC_WATCHDOG_TIMEOUT, u"WatchdogTimeout", &Page::m_nWatchdogTimeout, 0, 300),
+constexpr PageField<Page> kFields[] = {
+    NumberField<Page>(IDC_WATCHDOG_TIMEOUT, u"WatchdogTimeout", &Page::m_nWatchdogTimeout),
     CheckField<Page>(IDC_ADD_NEW_EVENTS_TO_BOTTOM, u"AddNewEventsToBottom", &Page::m_bAddNewEventsToBottom),
     CheckField<Page>(IDC_LOCALIZE_TIMESTAMPS, u"LocalizeTimestamps", &Page::m_bLocalizeTimestamps),
     CheckField<Page>(IDC_SUPPRESS_ACKN_EVENTS, u"SuppressAcknEvents", &Page::m_bSuppressAcknEvents),

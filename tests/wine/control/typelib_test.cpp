@@ -10,6 +10,7 @@
 
 #include "tests/wine/common/OcxModule.h"
 #include "tests/wine/common/WordSize.h"
+#include "settings/PropertyTable.h"
 
 namespace {
 
@@ -316,6 +317,35 @@ TEST_F(TypeLibrary, OtherPropertiesKeepTheirOrderAndTypes) {
   MEMBERID id = 0;
   ASSERT_EQ(m_disp->GetIDsOfNames(&method, 1, &id), S_OK);
   EXPECT_EQ(id, 34);
+}
+
+// The property table the control is built from and the type library
+// containers read agree on every property: name, id and automation type, and
+// the library declares no custom property the table lacks.
+TEST_F(TypeLibrary, DeclaresEveryPropertyOfThePropertyTable) {
+  for (const PropertyRow& row : kPropertyRows) {
+    const std::wstring name(row.name, row.name + std::char_traits<char16_t>::length(row.name));
+    Var v;
+    ASSERT_TRUE(FindVar(m_disp.Get(), name, v)) << "not declared: " << std::string(name.begin(), name.end());
+    EXPECT_EQ(v.id, row.dispid) << std::string(name.begin(), name.end());
+    const VARTYPE expected = row.type == VType::I2     ? VT_I2
+                             : row.type == VType::Bool ? VT_BOOL
+                             : row.type == VType::BStr ? VT_BSTR
+                                                       : VT_USERDEFINED;  // stdole's OLE_COLOR
+    EXPECT_EQ(v.vt, expected) << std::string(name.begin(), name.end());
+  }
+  TYPEATTR* attr = nullptr;
+  ASSERT_EQ(m_disp->GetTypeAttr(&attr), S_OK);
+  const WORD vars = attr->cVars;
+  m_disp->ReleaseTypeAttr(attr);
+  size_t custom = 0;
+  for (UINT k = 0; k < vars; ++k) {
+    VARDESC* vd = nullptr;
+    ASSERT_EQ(m_disp->GetVarDesc(k, &vd), S_OK);
+    if (vd->memid > 0) ++custom;
+    m_disp->ReleaseVarDesc(vd);
+  }
+  EXPECT_EQ(custom, kPropertyCount);
 }
 
 TEST_F(TypeLibrary, EventInterfaceDeclaresNewEvent) {

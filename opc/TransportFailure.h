@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-namespace wtclient {
+namespace opc {
 
 constexpr bool IsTransportFailure(int32_t hr) {
   switch (static_cast<uint32_t>(hr)) {
@@ -36,4 +36,4 @@ class FailureCount {
   int m_inRow = 0;
 };
 
-}  // namespace wtclient
+}  // namespace opc

@@ -1,9 +1,9 @@
-#include "wtclient/server/ClassFactory.h"
+#include "opcserver/ClassFactory.h"
 
-#include "wtclient/server/ComCall.h"
-#include "wtclient/server/EventServer.h"
-#include "wtclient/server/Log.h"
-#include "wtclient/server/ServerProcess.h"
+#include "opcserver/ComCall.h"
+#include "opcserver/EventServer.h"
+#include "opcserver/Log.h"
+#include "opcserver/ServerProcess.h"
 
 namespace opcsrv {
 

@@ -1,9 +1,9 @@
-#include "wtclient/server/ClientSession.h"
+#include "opcserver/ClientSession.h"
 
 #include <algorithm>
 
-#include "wtclient/server/ClientWatch.h"
-#include "wtclient/server/Log.h"
+#include "opcserver/ClientWatch.h"
+#include "opcserver/Log.h"
 
 namespace opcsrv {
 

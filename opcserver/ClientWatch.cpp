@@ -1,11 +1,11 @@
-#include "wtclient/server/ClientWatch.h"
+#include "opcserver/ClientWatch.h"
 
 #include <rpc.h>
 
 #include <algorithm>
 #include <thread>
 
-#include "wtclient/server/Log.h"
+#include "opcserver/Log.h"
 
 namespace opcsrv {
 namespace {

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "wtclient/server/ClientSession.h"
+#include "opcserver/ClientSession.h"
 
 namespace opcsrv {
 

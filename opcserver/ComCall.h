@@ -8,7 +8,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "wtclient/server/Log.h"
+#include "opcserver/Log.h"
 
 namespace opcsrv {
 

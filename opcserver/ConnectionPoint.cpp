@@ -1,7 +1,7 @@
-#include "wtclient/server/ConnectionPoint.h"
+#include "opcserver/ConnectionPoint.h"
 
 #include "opc_ae.h"
-#include "wtclient/server/ComCall.h"
+#include "opcserver/ComCall.h"
 
 namespace opcsrv {
 

@@ -1,11 +1,11 @@
-#include "wtclient/server/EventServer.h"
+#include "opcserver/EventServer.h"
 
-#include "wtclient/server/ClientWatch.h"
-#include "wtclient/server/ComCall.h"
-#include "wtclient/server/Log.h"
-#include "wtclient/server/Records.h"
-#include "wtclient/server/ServerProcess.h"
-#include "wtclient/server/Subscription.h"
+#include "opcserver/ClientWatch.h"
+#include "opcserver/ComCall.h"
+#include "opcserver/Log.h"
+#include "opcserver/Records.h"
+#include "opcserver/ServerProcess.h"
+#include "opcserver/Subscription.h"
 
 namespace opcsrv {
 namespace {

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <string>
 
-#include "wtclient/server/ClientSession.h"
-#include "wtclient/server/ComRef.h"
+#include "opcserver/ClientSession.h"
+#include "opcserver/ComRef.h"
 
 namespace opcsrv {
 

@@ -1,12 +1,12 @@
 // IOPCCommon of the server object: locale, error texts, client name.
-#include "wtclient/server/EventServer.h"
+#include "opcserver/EventServer.h"
 
 #include <memory>
 
-#include "wtclient/server/ComCall.h"
-#include "wtclient/server/Log.h"
-#include "wtclient/server/Records.h"
-#include "wtclient/server/core/ResultText.h"
+#include "opcserver/ComCall.h"
+#include "opcserver/Log.h"
+#include "opcserver/Records.h"
+#include "opcserver/core/ResultText.h"
 
 namespace opcsrv {
 namespace {

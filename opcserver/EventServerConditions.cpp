@@ -1,15 +1,15 @@
 // IOPCEventServer: what the server tells about conditions, and their
 // acknowledgement by clients.
-#include "wtclient/server/EventServer.h"
+#include "opcserver/EventServer.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "wtclient/server/ComCall.h"
-#include "wtclient/server/Log.h"
-#include "wtclient/server/Records.h"
-#include "wtclient/server/ServerProcess.h"
-#include "wtclient/server/core/RequestLimits.h"
+#include "opcserver/ComCall.h"
+#include "opcserver/Log.h"
+#include "opcserver/Records.h"
+#include "opcserver/ServerProcess.h"
+#include "opcserver/core/RequestLimits.h"
 
 namespace opcsrv {
 namespace {

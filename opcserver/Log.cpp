@@ -1,4 +1,4 @@
-#include "wtclient/server/Log.h"
+#include "opcserver/Log.h"
 
 #include <windows.h>
 

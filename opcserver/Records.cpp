@@ -1,4 +1,4 @@
-#include "wtclient/server/Records.h"
+#include "opcserver/Records.h"
 
 #include <cstring>
 

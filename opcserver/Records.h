@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "wtclient/EventRecords.h"
-#include "wtclient/server/core/RequestLimits.h"
-#include "wtclient/sim/SimEvent.h"
+#include "opcserver/core/RequestLimits.h"
+#include "plant/SimEvent.h"
 
 namespace opcsrv {
 

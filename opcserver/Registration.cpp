@@ -1,4 +1,4 @@
-#include "wtclient/server/Registration.h"
+#include "opcserver/Registration.h"
 
 #include <windows.h>
 #include <comcat.h>
@@ -6,10 +6,10 @@
 
 #include "opc_ae.h"
 #include "framework/win32/ClassesRoot.h"
-#include "wtclient/server/ClassFactory.h"
-#include "wtclient/server/Log.h"
-#include "wtclient/server/Records.h"
-#include "wtclient/server/core/CommandLine.h"
+#include "opcserver/ClassFactory.h"
+#include "opcserver/Log.h"
+#include "opcserver/Records.h"
+#include "opcserver/core/CommandLine.h"
 
 namespace opcsrv {
 namespace {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "wtclient/server/ClassFactory.h"
-#include "wtclient/server/Log.h"
-#include "wtclient/server/Records.h"
-#include "wtclient/server/Registration.h"
-#include "wtclient/server/ServerProcess.h"
-#include "wtclient/server/core/CommandLine.h"
+#include "opcserver/ClassFactory.h"
+#include "opcserver/Log.h"
+#include "opcserver/Records.h"
+#include "opcserver/Registration.h"
+#include "opcserver/ServerProcess.h"
+#include "opcserver/core/CommandLine.h"
 
 namespace opcsrv {
 namespace {

@@ -1,10 +1,10 @@
-#include "wtclient/server/ServerProcess.h"
+#include "opcserver/ServerProcess.h"
 
 #include <objbase.h>
 
 #include <atomic>
 
-#include "wtclient/server/Log.h"
+#include "opcserver/Log.h"
 
 namespace opcsrv {
 namespace {

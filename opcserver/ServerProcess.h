@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "wtclient/server/core/PlantHub.h"
+#include "opcserver/core/PlantHub.h"
 
 namespace opcsrv {
 

@@ -1,15 +1,15 @@
-#include "wtclient/server/Subscription.h"
+#include "opcserver/Subscription.h"
 
 #include <olectl.h>
 
 #include <atomic>
 
-#include "wtclient/TransportFailure.h"
-#include "wtclient/server/ComCall.h"
-#include "wtclient/server/Log.h"
-#include "wtclient/server/Records.h"
-#include "wtclient/server/ServerProcess.h"
-#include "wtclient/server/core/RequestLimits.h"
+#include "opc/TransportFailure.h"
+#include "opcserver/ComCall.h"
+#include "opcserver/Log.h"
+#include "opcserver/Records.h"
+#include "opcserver/ServerProcess.h"
+#include "opcserver/core/RequestLimits.h"
 
 namespace opcsrv {
 namespace {
@@ -21,7 +21,7 @@ struct SinkHolder {
   explicit SinkHolder(IOPCEventSink* s) : sink(s) {}
   ~SinkHolder() { sink->Release(); }
   IOPCEventSink* sink;
-  wtclient::FailureCount failures;  // the delivery thread's
+  opc::FailureCount failures;  // the delivery thread's
 };
 
 // Takes over the reference on sink, also when it throws.

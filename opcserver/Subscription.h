@@ -7,10 +7,10 @@
 #include <memory>
 #include <mutex>
 
-#include "wtclient/server/ClientSession.h"
-#include "wtclient/server/ComRef.h"
-#include "wtclient/server/ConnectionPoint.h"
-#include "wtclient/server/core/Delivery.h"
+#include "opcserver/ClientSession.h"
+#include "opcserver/ComRef.h"
+#include "opcserver/ConnectionPoint.h"
+#include "opcserver/core/Delivery.h"
 
 namespace opcsrv {
 

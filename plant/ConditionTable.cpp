@@ -1,4 +1,4 @@
-#include "wtclient/sim/ConditionTable.h"
+#include "plant/ConditionTable.h"
 
 namespace wtsim {
 

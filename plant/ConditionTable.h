@@ -3,7 +3,7 @@
 #pragma once
 #include <vector>
 
-#include "wtclient/sim/SimEvent.h"
+#include "plant/SimEvent.h"
 
 namespace wtsim {
 

@@ -1,8 +1,8 @@
-#include "wtclient/sim/EventEngine.h"
+#include "plant/EventEngine.h"
 
 #include <algorithm>
 
-#include "wtclient/sim/Plant.h"
+#include "plant/Plant.h"
 
 namespace wtsim {
 

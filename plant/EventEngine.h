@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "wtclient/sim/ConditionTable.h"
-#include "wtclient/sim/Random.h"
-#include "wtclient/sim/Scenario.h"
+#include "plant/ConditionTable.h"
+#include "plant/Random.h"
+#include "plant/Scenario.h"
 
 namespace wtsim {
 

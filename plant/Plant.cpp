@@ -1,9 +1,9 @@
-#include "wtclient/sim/Plant.h"
+#include "plant/Plant.h"
 
 #include <cstdio>
 #include <string>
 
-#include "wtclient/sim/Utf.h"
+#include "plant/Utf.h"
 
 namespace wtsim {
 namespace {
@@ -92,7 +92,7 @@ std::vector<Category> Plant::Categories() {
   return {
       {kSimpleEvent, kReset, u"Reset"},
       {kSimpleEvent, kSystem, u"System message"},
-      {kConditionEvent, kAcknowledgement, u"Acknowledgement"},
+      {kSimpleEvent, kAcknowledgement, u"Acknowledgement"},
       {kSimpleEvent, kProcess, u"Process message"},
       {kSimpleEvent, kOperator, u"Operator message"},
       {kTrackingEvent, kSetpoint, u"Setpoint change"},
@@ -139,7 +139,7 @@ std::vector<ConditionDef> Plant::ConditionDefs() {
 SimEvent Plant::AcknowledgementOf(const SimEvent& c, uint64_t now, const String& actor) {
   SimEvent e;
   e.time = now;
-  e.eventType = kConditionEvent;
+  e.eventType = kSimpleEvent;
   e.category = plantcat::kAcknowledgement;
   e.severity = c.severity;
   e.source = c.source;

@@ -4,9 +4,9 @@
 #pragma once
 #include <vector>
 
-#include "wtclient/sim/ConditionTable.h"
-#include "wtclient/sim/Random.h"
-#include "wtclient/sim/SimEvent.h"
+#include "plant/ConditionTable.h"
+#include "plant/Random.h"
+#include "plant/SimEvent.h"
 
 namespace wtsim {
 
@@ -42,11 +42,12 @@ class Plant {
   // Every condition of every source, in source order.
   static std::vector<ConditionDef> ConditionDefs();
   // The notification that condition c was acknowledged, by a client or at
-  // the plant alike: a condition event of the acknowledgement category (a
-  // condition-event category, so that filtering by event type or category
-  // finds every acknowledgement), with the condition's names, severity,
-  // active time and cookie, change mask ack-state, the new, acknowledged
-  // state and the acknowledger as actor.
+  // the plant alike: a simple event of the acknowledgement category (a
+  // simple-event category: the control looks category names up among those),
+  // so that filtering by event type or category finds every one. It carries
+  // the condition's names, severity, active time and cookie, change mask
+  // ack-state and the new, acknowledged state for clients that match it to
+  // the condition, and the acknowledger as actor.
   static SimEvent AcknowledgementOf(const SimEvent& c, uint64_t nowFileTime, const String& actor);
 
   // One notification stamped nowFileTime; condition changes are applied to

@@ -1,4 +1,4 @@
-#include "wtclient/sim/Scenario.h"
+#include "plant/Scenario.h"
 
 #include <cctype>
 #include <cerrno>
@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "wtclient/sim/Plant.h"
-#include "wtclient/sim/Utf.h"
+#include "plant/Plant.h"
+#include "plant/Utf.h"
 
 namespace wtsim {
 namespace {

@@ -1,5 +1,5 @@
 // A scripted run of the simulated AE server, parsed from a line-based text
-// file (format in wtclient/SCENARIO.md). Without a file the server runs the
+// file (format in plant/SCENARIO.md). Without a file the server runs the
 // plant scenario: plant categories, steady traffic and occasional bursts.
 #pragma once
 #include <array>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "wtclient/sim/SimEvent.h"
+#include "plant/SimEvent.h"
 
 namespace wtsim {
 

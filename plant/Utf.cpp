@@ -1,4 +1,4 @@
-#include "wtclient/sim/Utf.h"
+#include "plant/Utf.h"
 
 namespace wtsim {
 

@@ -13,7 +13,7 @@
 #include "wtclient/AEConnection.h"
 #include "wtclient/DeliveryStats.h"
 #include "wtclient/Registry.h"
-#include "wtclient/sim/EventEngine.h"
+#include "plant/EventEngine.h"
 
 namespace wtclient {
 

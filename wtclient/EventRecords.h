@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "wtclient/WTclient.h"  // ONEVENTSTRUCT, unless opc_ae.h came first
-#include "wtclient/sim/SimEvent.h"
+#include "plant/SimEvent.h"
 
 namespace wtclient {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "wtclient/WTclient.h"
-#include "wtclient/sim/Scenario.h"
+#include "plant/Scenario.h"
 
 namespace wtclient {
 

@@ -1,4 +1,4 @@
-#include "wtclient/server/core/AckCheck.h"
+#include "opcserver/core/AckCheck.h"
 
 namespace opcsrv {
 

@@ -6,9 +6,9 @@
 #pragma once
 #include <cstdint>
 
-#include "wtclient/server/core/ConditionCatalog.h"
-#include "wtclient/server/core/ConditionMemory.h"
-#include "wtclient/sim/ConditionTable.h"
+#include "opcserver/core/ConditionCatalog.h"
+#include "opcserver/core/ConditionMemory.h"
+#include "plant/ConditionTable.h"
 
 namespace opcsrv {
 

@@ -1,4 +1,4 @@
-#include "wtclient/server/core/CommandLine.h"
+#include "opcserver/core/CommandLine.h"
 
 namespace opcsrv {
 namespace {

@@ -1,4 +1,4 @@
-#include "wtclient/server/core/ConditionCatalog.h"
+#include "opcserver/core/ConditionCatalog.h"
 
 #include <algorithm>
 

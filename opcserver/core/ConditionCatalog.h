@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "wtclient/sim/Plant.h"
-#include "wtclient/sim/Scenario.h"
+#include "plant/Plant.h"
+#include "plant/Scenario.h"
 
 namespace opcsrv {
 

@@ -1,6 +1,6 @@
-#include "wtclient/server/core/ConditionMemory.h"
+#include "opcserver/core/ConditionMemory.h"
 
-#include "wtclient/sim/Plant.h"
+#include "plant/Plant.h"
 
 namespace opcsrv {
 
@@ -14,12 +14,12 @@ void ConditionMemory::Remember(const wtsim::SimEvent& cleared) {
 
 namespace {
 
-// An operator's acknowledgement at the plant: a condition record of the
+// An operator's acknowledgement at the plant: a record of the
 // acknowledgement category naming the condition and the operator. A
 // scripted event never names an operator and changes no condition, whatever
 // its category.
 bool IsPlantAck(const wtsim::SimEvent& r) {
-  return !r.condition.empty() && r.eventType == wtsim::kConditionEvent &&
+  return !r.condition.empty() && r.eventType == wtsim::kSimpleEvent &&
          r.category == wtsim::plantcat::kAcknowledgement && (r.changeMask & wtsim::kChangeAckState) &&
          !r.actor.empty();
 }

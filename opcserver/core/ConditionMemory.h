@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "wtclient/sim/ConditionTable.h"
+#include "plant/ConditionTable.h"
 
 namespace opcsrv {
 

@@ -1,9 +1,9 @@
-#include "wtclient/server/core/Delivery.h"
+#include "opcserver/core/Delivery.h"
 
 #include <chrono>
 #include <thread>
 
-#include "wtclient/server/core/LostNotice.h"
+#include "opcserver/core/LostNotice.h"
 
 namespace opcsrv {
 

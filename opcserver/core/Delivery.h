@@ -10,9 +10,9 @@
 #include <memory>
 #include <mutex>
 
-#include "wtclient/server/core/EventFilter.h"
-#include "wtclient/server/core/Outbox.h"
-#include "wtclient/server/core/RefreshRun.h"
+#include "opcserver/core/EventFilter.h"
+#include "opcserver/core/Outbox.h"
+#include "opcserver/core/RefreshRun.h"
 
 namespace opcsrv {
 

@@ -1,8 +1,8 @@
-#include "wtclient/server/core/EventFilter.h"
+#include "opcserver/core/EventFilter.h"
 
 #include <algorithm>
 
-#include "wtclient/server/core/Wildcard.h"
+#include "opcserver/core/Wildcard.h"
 
 namespace opcsrv {
 

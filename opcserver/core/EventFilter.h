@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "wtclient/sim/SimEvent.h"
+#include "plant/SimEvent.h"
 
 namespace opcsrv {
 

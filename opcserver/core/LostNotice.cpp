@@ -1,4 +1,4 @@
-#include "wtclient/server/core/LostNotice.h"
+#include "opcserver/core/LostNotice.h"
 
 #include <string>
 

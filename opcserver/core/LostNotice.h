@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "wtclient/sim/SimEvent.h"
+#include "plant/SimEvent.h"
 
 namespace opcsrv {
 

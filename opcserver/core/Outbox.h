@@ -9,7 +9,7 @@
 #include <deque>
 #include <vector>
 
-#include "wtclient/sim/SimEvent.h"
+#include "plant/SimEvent.h"
 
 namespace opcsrv {
 

@@ -1,9 +1,9 @@
-#include "wtclient/server/core/PlantHub.h"
+#include "opcserver/core/PlantHub.h"
 
 #include <algorithm>
 #include <chrono>
 
-#include "wtclient/sim/Plant.h"
+#include "plant/Plant.h"
 
 namespace opcsrv {
 

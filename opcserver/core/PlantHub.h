@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "wtclient/server/core/AckCheck.h"
-#include "wtclient/server/core/ConditionCatalog.h"
-#include "wtclient/server/core/ConditionMemory.h"
-#include "wtclient/server/core/Delivery.h"
-#include "wtclient/sim/EventEngine.h"
+#include "opcserver/core/AckCheck.h"
+#include "opcserver/core/ConditionCatalog.h"
+#include "opcserver/core/ConditionMemory.h"
+#include "opcserver/core/Delivery.h"
+#include "plant/EventEngine.h"
 
 namespace opcsrv {
 

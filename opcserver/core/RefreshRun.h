@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "wtclient/server/core/EventFilter.h"
-#include "wtclient/sim/SimEvent.h"
+#include "opcserver/core/EventFilter.h"
+#include "plant/SimEvent.h"
 
 namespace opcsrv {
 

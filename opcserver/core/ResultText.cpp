@@ -1,4 +1,4 @@
-#include "wtclient/server/core/ResultText.h"
+#include "opcserver/core/ResultText.h"
 
 namespace opcsrv {
 

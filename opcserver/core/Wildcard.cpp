@@ -1,4 +1,4 @@
-#include "wtclient/server/core/Wildcard.h"
+#include "opcserver/core/Wildcard.h"
 
 namespace opcsrv {
 

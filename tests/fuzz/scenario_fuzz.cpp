@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tests/fuzz/FuzzInput.h"
-#include "wtclient/sim/Scenario.h"
+#include "plant/Scenario.h"
 
 using namespace fuzz;
 using namespace wtsim;

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "wtclient/Registry.h"
-#include "wtclient/TransportFailure.h"
+#include "opc/TransportFailure.h"
 #include "wtclient/client/EventSink.h"
 #include "wtclient/client/ModuleHold.h"
 #include "wtclient/client/StatusWatch.h"
@@ -44,7 +44,7 @@ IOPCEventServer* ComConnection::Server() {
 }
 
 void ComConnection::Check(HRESULT hr) {
-  if (FAILED(hr) && IsTransportFailure(hr)) m_gate->MarkDead();
+  if (FAILED(hr) && opc::IsTransportFailure(hr)) m_gate->MarkDead();
 }
 
 bool ComConnection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LPWSTR** names) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "wtclient/AEConnection.h"
-#include "wtclient/TransportFailure.h"
+#include "opc/TransportFailure.h"
 #include "wtclient/client/CategoryList.h"
 #include "wtclient/client/DeliveryGate.h"
 
@@ -65,7 +65,7 @@ class ComConnection : public AEConnection {
   bool m_closed = false;
   std::vector<Subscription> m_subscriptions;
   std::shared_ptr<DeliveryGate> m_gate;
-  FailureCount m_statusFailures;  // the status watch's thread only
+  opc::FailureCount m_statusFailures;  // the status watch's thread only
 
   CRITICAL_SECTION m_queryCs;  // the category arrays, apart from m_cs: a query may hang
   CategoryList m_categories;

@@ -1,8 +1,8 @@
-#include "wtclient/server/core/CommandLine.h"
+#include "opcserver/core/CommandLine.h"
 
 #include <gtest/gtest.h>
 
-#include "wtclient/server/core/ResultText.h"
+#include "opcserver/core/ResultText.h"
 
 using namespace opcsrv;
 

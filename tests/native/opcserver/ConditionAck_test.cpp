@@ -8,9 +8,9 @@
 #include <tuple>
 
 #include "SinkRecorder.h"
-#include "wtclient/server/core/AckCheck.h"
-#include "wtclient/server/core/PlantHub.h"
-#include "wtclient/sim/Plant.h"
+#include "opcserver/core/AckCheck.h"
+#include "opcserver/core/PlantHub.h"
+#include "plant/Plant.h"
 
 using namespace opcsrv;
 using wtsim::kStateAcked;

@@ -3,10 +3,10 @@
 #include <thread>
 
 #include "SinkRecorder.h"
-#include "wtclient/server/core/AckCheck.h"
-#include "wtclient/server/core/ConditionCatalog.h"
-#include "wtclient/server/core/PlantHub.h"
-#include "wtclient/sim/Plant.h"
+#include "opcserver/core/AckCheck.h"
+#include "opcserver/core/ConditionCatalog.h"
+#include "opcserver/core/PlantHub.h"
+#include "plant/Plant.h"
 
 using namespace opcsrv;
 
@@ -109,7 +109,7 @@ TEST(PlantHub, AcknowledgementUpdatesTheTableAndIsBroadcast) {
   ASSERT_EQ(1u, notes.size());
   const wtsim::SimEvent& n = notes[0];
   EXPECT_EQ(wtsim::plantcat::kAcknowledgement, n.category);
-  EXPECT_EQ(wtsim::kConditionEvent, n.eventType);
+  EXPECT_EQ(wtsim::kSimpleEvent, n.eventType);
   EXPECT_EQ(wtsim::kChangeAckState, n.changeMask);
   EXPECT_EQ(wtsim::kStateEnabled | wtsim::kStateActive | wtsim::kStateAcked, n.newState);
   EXPECT_EQ(hi.source, n.source);

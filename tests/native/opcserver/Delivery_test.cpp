@@ -1,4 +1,4 @@
-#include "wtclient/server/core/Delivery.h"
+#include "opcserver/core/Delivery.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "SinkRecorder.h"
-#include "wtclient/server/core/LostNotice.h"
+#include "opcserver/core/LostNotice.h"
 #include "TestRecords.h"
 
 using namespace opcsrv;

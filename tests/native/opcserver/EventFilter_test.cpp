@@ -1,9 +1,9 @@
-#include "wtclient/server/core/EventFilter.h"
+#include "opcserver/core/EventFilter.h"
 
 #include <gtest/gtest.h>
 
 #include "TestRecords.h"
-#include "wtclient/server/core/Wildcard.h"
+#include "opcserver/core/Wildcard.h"
 
 using namespace opcsrv;
 using opcsrv_test::Record;

@@ -1,4 +1,4 @@
-#include "wtclient/server/core/Outbox.h"
+#include "opcserver/core/Outbox.h"
 
 #include <gtest/gtest.h>
 

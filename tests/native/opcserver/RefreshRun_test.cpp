@@ -1,4 +1,4 @@
-#include "wtclient/server/core/RefreshRun.h"
+#include "opcserver/core/RefreshRun.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "wtclient/server/core/RequestLimits.h"
+#include "opcserver/core/RequestLimits.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "wtclient/server/core/Delivery.h"
-#include "wtclient/server/core/PlantHub.h"
+#include "opcserver/core/Delivery.h"
+#include "opcserver/core/PlantHub.h"
 
 namespace opcsrv_test {
 

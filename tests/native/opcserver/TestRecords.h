@@ -1,6 +1,6 @@
 // Records for the server's tests, built field by field.
 #pragma once
-#include "wtclient/sim/SimEvent.h"
+#include "plant/SimEvent.h"
 
 namespace opcsrv_test {
 

@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "wtclient/sim/EventEngine.h"
-#include "wtclient/sim/Plant.h"
+#include "plant/EventEngine.h"
+#include "plant/Plant.h"
 
 using namespace wtsim;
 

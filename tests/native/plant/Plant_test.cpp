@@ -3,7 +3,7 @@
 #include <map>
 #include <set>
 
-#include "wtclient/sim/Plant.h"
+#include "plant/Plant.h"
 
 using namespace wtsim;
 
@@ -16,8 +16,9 @@ TEST(Plant, CategoriesCoverTheEventTypesAndTheResetAndAckCodes) {
     EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
     EXPECT_FALSE(c.name.empty());
     if (c.eventType == kSimpleEvent && (c.id & 0xFF) == 1) reset = true;
-    // Acknowledgements are condition events, whoever acknowledged.
-    if (c.eventType == kConditionEvent && (c.id & 0xFF) == 3) ack = true;
+    // Acknowledgements are simple events, whoever acknowledged: the control
+    // looks names up among the simple-event categories.
+    if (c.eventType == kSimpleEvent && (c.id & 0xFF) == 3) ack = true;
     // Only the reset and acknowledgement categories carry those codes, so
     // that the control's filters hide nothing else.
     if ((c.id & 0xFF) == 1) {

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <fstream>
 
-#include "wtclient/sim/Plant.h"
-#include "wtclient/sim/Scenario.h"
-#include "wtclient/sim/Utf.h"
+#include "plant/Plant.h"
+#include "plant/Scenario.h"
+#include "plant/Utf.h"
 
 using namespace wtsim;
 

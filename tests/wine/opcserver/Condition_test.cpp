@@ -152,7 +152,7 @@ TEST_F(Conditions, AcknowledgeReachesEverySubscription) {
     EXPECT_EQ(OPC_CONDITION_ENABLED | OPC_CONDITION_ACTIVE | OPC_CONDITION_ACKED, n->newState);
     EXPECT_EQ(L"LEVEL", n->condition);
     EXPECT_EQ(L"Operator7", n->actor) << "the acknowledger is the actor";
-    EXPECT_EQ(static_cast<DWORD>(OPC_CONDITION_EVENT), n->type);
+    EXPECT_EQ(static_cast<DWORD>(OPC_SIMPLE_EVENT), n->type) << "the one form of every acknowledgement";
     EXPECT_EQ(kActivation, n->activeTime);
     EXPECT_FALSE(n->ackRequired);
     EXPECT_FALSE(n->nullString);

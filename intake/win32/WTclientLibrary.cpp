@@ -9,7 +9,7 @@
 #include "framework/win32/WinString.h"
 #include "intake/LibrarySearchPath.h"
 #include "intake/OpcAESession.h"
-#include "wtclient/WTclient.h"
+#include "wtclient/WTclientExports.h"
 
 // The session pointer is the client handle: the library's DWORD_PTR holds it
 // on either word size.
@@ -49,21 +49,16 @@ class WTclientLibrary : public AELibrary {
   ~WTclientLibrary() override { FreeLibrary(m_hModule); }
 
   // All eight exports, or the library is not usable.
-  bool Resolve() {
-    return Get(m_coInit, "WTclientCoInit", 0) && Get(m_coUninit, "WTclientCoUninit", 0) &&
-           Get(m_enable, "EnableExtendedAECallback", 4) && Get(m_connect, "ConnectOPC_AE", 8) &&
-           Get(m_query, "QueryEventCategories", 20) && Get(m_subscribe, "Create_AE_Subscription", 16) &&
-           Get(m_refresh, "Refresh_AE_Subscription", 8) && Get(m_disconnect, "DisconnectOPC_AE", 4);
-  }
+  bool Resolve() { return m_fn.Resolve(m_hModule); }
 
-  void WTclientCoInit() override { m_coInit(); }
-  void WTclientCoUninit() override { m_coUninit(); }
+  void WTclientCoInit() override { m_fn.CoInit(); }
+  void WTclientCoUninit() override { m_fn.CoUninit(); }
   void EnableExtendedAECallback(AEEventCallbackFn callback) override {
     g_callback.store(callback);
-    m_enable(&ExtendedAECallback);
+    m_fn.EnableCallback(&ExtendedAECallback);
   }
   uintptr_t ConnectOPC_AE(const char* machine, const char* progId) override {
-    HANDLE h = m_connect(machine, progId);
+    HANDLE h = m_fn.Connect(machine, progId);
     return h == INVALID_HANDLE_VALUE ? kConnectFailed : reinterpret_cast<uintptr_t>(h);
   }
   void QueryEventCategories(uintptr_t connection, uint32_t eventType, uint32_t* count, const uint32_t** ids,
@@ -71,7 +66,7 @@ class WTclientLibrary : public AELibrary {
     DWORD n = 0;
     DWORD* idArray = nullptr;
     LPWSTR* nameArray = nullptr;
-    m_query(Handle(connection), eventType, &n, &idArray, &nameArray);
+    m_fn.Query(Handle(connection), eventType, &n, &idArray, &nameArray);
     *count = n;
     *ids = reinterpret_cast<const uint32_t*>(idArray);
     *names = reinterpret_cast<const char16_t* const*>(nameArray);
@@ -79,38 +74,21 @@ class WTclientLibrary : public AELibrary {
   uintptr_t Create_AE_Subscription(uintptr_t connection, uintptr_t clientHandle, uint32_t* revisedBufferTime,
                                    uint32_t* revisedMaxSize) override {
     DWORD a = *revisedBufferTime, b = *revisedMaxSize;
-    HANDLE h = m_subscribe(Handle(connection), static_cast<DWORD_PTR>(clientHandle), &a, &b);
+    HANDLE h = m_fn.Subscribe(Handle(connection), static_cast<DWORD_PTR>(clientHandle), &a, &b);
     *revisedBufferTime = a;
     *revisedMaxSize = b;
     return reinterpret_cast<uintptr_t>(h);
   }
   void Refresh_AE_Subscription(uintptr_t connection, uintptr_t clientHandle) override {
-    m_refresh(Handle(connection), static_cast<DWORD_PTR>(clientHandle));
+    m_fn.Refresh(Handle(connection), static_cast<DWORD_PTR>(clientHandle));
   }
-  void DisconnectOPC_AE(uintptr_t connection) override { m_disconnect(Handle(connection)); }
+  void DisconnectOPC_AE(uintptr_t connection) override { m_fn.Disconnect(Handle(connection)); }
 
  private:
   static HANDLE Handle(uintptr_t v) { return reinterpret_cast<HANDLE>(v); }
 
-  // Undecorated as the library exports them; the decorated __stdcall name of
-  // a build without a .def file is tried as well.
-  template <class Fn>
-  bool Get(Fn& fn, const char* name, int argBytes) {
-    FARPROC p = GetProcAddress(m_hModule, name);
-    if (!p) p = GetProcAddress(m_hModule, ("_" + std::string(name) + "@" + std::to_string(argBytes)).c_str());
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(p));
-    return p != nullptr;
-  }
-
   HMODULE m_hModule;
-  PFN_WTclientCoInit m_coInit = nullptr;
-  PFN_WTclientCoUninit m_coUninit = nullptr;
-  PFN_EnableExtendedAECallback m_enable = nullptr;
-  PFN_ConnectOPC_AE m_connect = nullptr;
-  PFN_QueryEventCategories m_query = nullptr;
-  PFN_Create_AE_Subscription m_subscribe = nullptr;
-  PFN_Refresh_AE_Subscription m_refresh = nullptr;
-  PFN_DisconnectOPC_AE m_disconnect = nullptr;
+  WTclientExports m_fn;
 };
 
 // A module's full file name; empty if it cannot be had.

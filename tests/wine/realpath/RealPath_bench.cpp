@@ -13,7 +13,7 @@
 
 #include "tests/wine/common/OpcServerProcess.h"
 #include "tests/wine/common/HostedControl.h"
-#include "wtclient/WTclient.h"
+#include "wtclient/WTclientExports.h"
 
 namespace {
 
@@ -37,25 +37,25 @@ DWORD WINAPI FirstConnect(void*) {
     printf("first connect: cannot load WTclient.dll\n");
     return 0;
   }
-  auto proc = [lib](const char* name) { return reinterpret_cast<void*>(GetProcAddress(lib, name)); };
-  auto coInit = reinterpret_cast<PFN_WTclientCoInit>(proc("WTclientCoInit"));
-  auto coUninit = reinterpret_cast<PFN_WTclientCoUninit>(proc("WTclientCoUninit"));
-  auto enable = reinterpret_cast<PFN_EnableExtendedAECallback>(proc("EnableExtendedAECallback"));
-  auto connect = reinterpret_cast<PFN_ConnectOPC_AE>(proc("ConnectOPC_AE"));
-  auto disconnect = reinterpret_cast<PFN_DisconnectOPC_AE>(proc("DisconnectOPC_AE"));
-  coInit();
-  enable(&Ignore);
+  WTclientExports fn;
+  if (!fn.Resolve(lib)) {
+    printf("first connect: WTclient.dll lacks an export\n");
+    FreeLibrary(lib);
+    return 0;
+  }
+  fn.CoInit();
+  fn.EnableCallback(&Ignore);
   double t = NowMs();
-  HANDLE a = connect("", "Velmaric.TamborelOpcDa.1");
+  HANDLE a = fn.Connect("", "Velmaric.TamborelOpcDa.1");
   const double first = NowMs() - t;
   t = NowMs();
-  HANDLE b = connect("", "Velmaric.TamborelOpcDa.1");
+  HANDLE b = fn.Connect("", "Velmaric.TamborelOpcDa.1");
   const double second = NowMs() - t;
   printf("first connect (COM starts the server): %.0f ms%s\n", first, a == INVALID_HANDLE_VALUE ? " FAILED" : "");
   printf("second connect (server running): %.1f ms%s\n", second, b == INVALID_HANDLE_VALUE ? " FAILED" : "");
-  if (a != INVALID_HANDLE_VALUE) disconnect(a);
-  if (b != INVALID_HANDLE_VALUE) disconnect(b);
-  coUninit();
+  if (a != INVALID_HANDLE_VALUE) fn.Disconnect(a);
+  if (b != INVALID_HANDLE_VALUE) fn.Disconnect(b);
+  fn.CoUninit();
   FreeLibrary(lib);
   return 0;
 }

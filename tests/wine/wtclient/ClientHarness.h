@@ -1,5 +1,5 @@
-// WTclient.dll loaded the way the control loads it, and a recorder for its
-// notification callback, for the tests that drive the library over COM.
+// WTclient.dll with its exports resolved as the control resolves them, and a
+// recorder for its notification callback, for the tests that drive the library.
 #pragma once
 #include <windows.h>
 
@@ -11,32 +11,16 @@
 #include <vector>
 
 #include "tests/wine/common/WineTestUtil.h"
-#include "wtclient/WTclient.h"
+#include "wtclient/WTclientExports.h"
 
 namespace harness {
 
-struct Lib {
+// WTclient.dll beside the tests, its exports resolved by the control's loader.
+struct Lib : WTclientExports {
   HMODULE module = nullptr;
-  PFN_WTclientCoInit CoInit = nullptr;
-  PFN_WTclientCoUninit CoUninit = nullptr;
-  PFN_EnableExtendedAECallback EnableCallback = nullptr;
-  PFN_ConnectOPC_AE Connect = nullptr;
-  PFN_QueryEventCategories Query = nullptr;
-  PFN_Create_AE_Subscription Subscribe = nullptr;
-  PFN_Refresh_AE_Subscription Refresh = nullptr;
-  PFN_DisconnectOPC_AE Disconnect = nullptr;
-
-  template <typename T>
-  bool Resolve(T& fn, const char* name) {
-    fn = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    return fn != nullptr;
-  }
   bool Load() {
     module = LoadLibraryW(BinPath(L"WTclient.dll").c_str());
-    return module && Resolve(CoInit, "WTclientCoInit") && Resolve(CoUninit, "WTclientCoUninit") &&
-           Resolve(EnableCallback, "EnableExtendedAECallback") && Resolve(Connect, "ConnectOPC_AE") &&
-           Resolve(Query, "QueryEventCategories") && Resolve(Subscribe, "Create_AE_Subscription") &&
-           Resolve(Refresh, "Refresh_AE_Subscription") && Resolve(Disconnect, "DisconnectOPC_AE");
+    return module && Resolve(module);
   }
 };
 

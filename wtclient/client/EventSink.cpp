@@ -17,25 +17,6 @@ LPWSTR OrEmpty(LPWSTR s) { return s ? s : g_empty; }
 EventSink::EventSink(std::shared_ptr<DeliveryGate> gate, OPCHANDLE serverHandle, DWORD_PTR clientHandle)
     : m_gate(std::move(gate)), m_serverHandle(serverHandle), m_clientHandle(clientHandle) {}
 
-STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOPCEventSink)) {
-    *ppv = static_cast<IOPCEventSink*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) EventSink::AddRef() { return ++m_refs; }
-
-STDMETHODIMP_(ULONG) EventSink::Release() {
-  const ULONG n = --m_refs;
-  if (n == 0) delete this;
-  return n;
-}
-
 STDMETHODIMP EventSink::OnEvent(OPCHANDLE hClientSubscription, BOOL bRefresh, BOOL bLastRefresh, DWORD dwCount,
                                 ONEVENTSTRUCT* pEvents) {
   // A batch we cannot pass on is dropped and counted, and the call still

@@ -5,14 +5,14 @@
 #pragma once
 #include "opc_ae.h"
 
-#include <atomic>
 #include <memory>
 
+#include "framework/win32/ComObject.h"
 #include "wtclient/client/DeliveryGate.h"
 
 namespace wtclient {
 
-class EventSink : public IOPCEventSink {
+class EventSink : public ComObject<IOPCEventSink> {
  public:
   // serverHandle: the hClientSubscription we gave the server; calls naming
   // another are refused. clientHandle: what the callback receives.
@@ -22,15 +22,10 @@ class EventSink : public IOPCEventSink {
   static const DWORD kMaxRecords = 1u << 20;
   static const DWORD kMaxAttributes = 4096;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   STDMETHODIMP OnEvent(OPCHANDLE hClientSubscription, BOOL bRefresh, BOOL bLastRefresh, DWORD dwCount,
                        ONEVENTSTRUCT* pEvents) override;
 
  private:
-  virtual ~EventSink() = default;
-  std::atomic<ULONG> m_refs{1};
   std::shared_ptr<DeliveryGate> m_gate;
   const OPCHANDLE m_serverHandle;
   const DWORD_PTR m_clientHandle;

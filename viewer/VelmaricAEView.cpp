@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/win32/ComObject.h"
 #include "viewer/PropertyFrame.h"
 #include "viewer/ResourceReport.h"
 #include "viewer/ViewerSettings.h"
@@ -63,17 +64,14 @@ bool g_keepOldSettings = false;  // the settings file did not load whole
 bool g_closeAfterProperties = false;
 DWORD g_startTick = 0;
 
-// Counts NewEvent (member 1) and prints the first few.
+// Counts NewEvent (member 1) and prints the first few. A static object: only
+// its QueryInterface goes through an interface map.
 class EventSink : public IDispatch {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kDiidEvents)) {
-      *ppv = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    static const ComMapEntry<EventSink> map[] = {{&IID_IDispatch, ComCast<EventSink, IDispatch>},
+                                                 {&kDiidEvents, ComCast<EventSink, IDispatch>}};
+    return QueryMap(this, map, riid, ppv);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }

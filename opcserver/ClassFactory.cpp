@@ -1,3 +1,4 @@
+#include "framework/win32/ComObject.h"
 #include "opcserver/ClassFactory.h"
 
 #include "opcserver/ComCall.h"
@@ -10,11 +11,7 @@ namespace opcsrv {
 const CLSID CLSID_VelmaricOpcAEServer = {0x6381433E, 0x3145, 0x43DD, {0xAB, 0xDA, 0x28, 0x92, 0x7A, 0xD1, 0xC1, 0x02}};
 
 HRESULT ClassFactory::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-  *out = static_cast<IClassFactory*>(this);
-  return S_OK;
+  return QueryInterfaces<IClassFactory>(this, riid, out);
 }
 
 HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** out) {

@@ -1,3 +1,4 @@
+#include "framework/win32/ComObject.h"
 #include "opcserver/ConnectionPoint.h"
 
 #include "opc_ae.h"
@@ -6,12 +7,7 @@
 namespace opcsrv {
 
 HRESULT ConnectionPoint::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IConnectionPoint) return E_NOINTERFACE;
-  *out = static_cast<IConnectionPoint*>(this);
-  AddRef();
-  return S_OK;
+  return QueryInterfaces<IConnectionPoint>(this, riid, out);
 }
 
 HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {

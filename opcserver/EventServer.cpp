@@ -1,3 +1,4 @@
+#include "framework/win32/ComObject.h"
 #include "opcserver/EventServer.h"
 
 #include "opcserver/ClientWatch.h"
@@ -45,16 +46,7 @@ ULONG EventServer::Release() {
 }
 
 HRESULT EventServer::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IOPCEventServer)
-    *out = static_cast<IOPCEventServer*>(this);
-  else if (riid == IID_IOPCCommon)
-    *out = static_cast<IOPCCommon*>(this);
-  else
-    return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
+  return QueryInterfaces<IOPCEventServer, IOPCCommon>(this, riid, out);
 }
 
 void EventServer::DisconnectClient() { CoDisconnectObject(static_cast<IOPCEventServer*>(this), 0); }

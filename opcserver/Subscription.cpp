@@ -1,3 +1,4 @@
+#include "framework/win32/ComObject.h"
 #include "opcserver/Subscription.h"
 
 #include <olectl.h>
@@ -99,16 +100,7 @@ ULONG Subscription::Release() {
 }
 
 HRESULT Subscription::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IOPCEventSubscriptionMgt)
-    *out = static_cast<IOPCEventSubscriptionMgt*>(this);
-  else if (riid == IID_IConnectionPointContainer)
-    *out = static_cast<IConnectionPointContainer*>(this);
-  else
-    return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
+  return QueryInterfaces<IOPCEventSubscriptionMgt, IConnectionPointContainer>(this, riid, out);
 }
 
 bool Subscription::CategoryKnown(DWORD category) const {

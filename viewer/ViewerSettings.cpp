@@ -8,6 +8,8 @@
 #include <cstdint>
 
 #include "framework/win32/ComObject.h"
+#include "framework/win32/StockFont.h"
+#include "framework/win32/VariantConv.h"
 
 namespace {
 
@@ -167,28 +169,17 @@ std::wstring LoadableFaceName(const wchar_t* name) {
 // start gets it back rather than the default: the size, weight and charset are
 // brought into its ranges (a charset as GDI takes it, one byte).
 bool FormatFont(IUnknown* object, std::wstring& text) {
-  IFont* font = nullptr;
-  if (!object || FAILED(object->QueryInterface(IID_IFont, reinterpret_cast<void**>(&font)))) return false;
-  BSTR name = nullptr;
-  CY size = {};
-  SHORT weight = FW_NORMAL, charset = DEFAULT_CHARSET;
-  BOOL italic = FALSE, underline = FALSE, strike = FALSE;
-  bool ok = SUCCEEDED(font->get_Name(&name)) && SUCCEEDED(font->get_Size(&size)) && name && size.int64 > 0;
-  font->get_Weight(&weight);
-  font->get_Charset(&charset);
-  font->get_Italic(&italic);
-  font->get_Underline(&underline);
-  font->get_Strikethrough(&strike);
-  font->Release();
-  std::wstring face = ok ? LoadableFaceName(name) : std::wstring();
-  SysFreeString(name);
+  FontDesc desc;
+  const bool ok = DescribeFont(object, desc) && !desc.name.empty() && desc.size > 0;
+  const std::wstring name(desc.name.begin(), desc.name.end());
+  std::wstring face = ok ? LoadableFaceName(name.c_str()) : std::wstring();
   // A face the line cannot carry at all is left out (and named by the caller).
   if (face.empty() || face.find_first_of(L";\r\n") != std::wstring::npos) return false;
   auto flag = [](BOOL b) { return b ? L"True" : L"False"; };
-  text = L"Name=" + face + L";Size=" + FormatPoints(std::min<int64_t>(size.int64, kMaxFontPoints * 10000)) +
-         L";Weight=" + std::to_wstring(std::min<int>(std::max<int>(weight, 0), kMaxFontWeight)) +
-         L";Charset=" + std::to_wstring(charset & 0xFF) + L";Italic=" + flag(italic) + L";Underline=" +
-         flag(underline) + L";Strikethrough=" + flag(strike);
+  text = L"Name=" + face + L";Size=" + FormatPoints(std::min<int64_t>(desc.size, kMaxFontPoints * 10000)) +
+         L";Weight=" + std::to_wstring(std::min<int>(std::max<int>(desc.weight, 0), kMaxFontWeight)) +
+         L";Charset=" + std::to_wstring(desc.charset & 0xFF) + L";Italic=" + flag(desc.italic) + L";Underline=" +
+         flag(desc.underline) + L";Strikethrough=" + flag(desc.strikethrough);
   return true;
 }
 
@@ -225,20 +216,19 @@ bool ParseFont(const std::wstring& text, VARIANT* out) {
     }
   }
   if ((seen & 3u) != 3u) return false;  // a font needs at least its name and size
-  FONTDESC fd = {};
-  fd.cbSizeofstruct = sizeof fd;
-  fd.lpstrName = &name[0];
-  fd.cySize.int64 = size;
-  fd.sWeight = static_cast<SHORT>(weight);
-  fd.sCharset = static_cast<SHORT>(charset);
-  fd.fItalic = italic;
-  fd.fUnderline = underline;
-  fd.fStrikethrough = strike;
-  IFontDisp* font = nullptr;
-  if (FAILED(OleCreateFontIndirect(&fd, IID_IFontDisp, reinterpret_cast<void**>(&font)))) return false;
-  V_VT(out) = VT_DISPATCH;
-  V_DISPATCH(out) = font;
-  return true;
+  FontDesc desc;
+  desc.name = String(name.begin(), name.end());
+  desc.size = size;
+  desc.weight = static_cast<int16_t>(weight);
+  desc.charset = static_cast<int16_t>(charset);
+  desc.italic = italic;
+  desc.underline = underline;
+  desc.strikethrough = strike;
+  IFont* font = CreateFontObject(desc);
+  if (!font) return false;
+  const HRESULT hr = FontToVariant(font, out);
+  font->Release();
+  return SUCCEEDED(hr);
 }
 
 // The bags are short-lived and live on the caller's stack; their counts only

@@ -8,6 +8,7 @@
 #include "control/VelmaricAECtrl.h"
 #include "framework/headless/HeadlessWindow.h"
 #include "intake/OpcAESession.h"
+#include "tests/native/intake/SessionPeer.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ struct Control {
     ctrl.m_rcBounds = {0, 0, 800, 600};
     ctrl.m_nRowHeight = 16;
     OpcAESession& s = *ctrl.m_pSession;
-    s.m_arrCategoryId = {0, 1, 2, 3, 4, 5, 6, 7};
-    s.m_arrCategoryName = {u"c0", u"c1", u"c2", u"c3", u"c4", u"c5", u"c6", u"c7"};
+    Inside(s).m_arrCategoryId = {0, 1, 2, 3, 4, 5, 6, 7};
+    Inside(s).m_arrCategoryName = {u"c0", u"c1", u"c2", u"c3", u"c4", u"c5", u"c6", u"c7"};
   }
   CountingHost host;
   HeadlessWindow window;
@@ -74,7 +75,7 @@ void BM_CallbackPerRecord(benchmark::State& state) {
   for (auto _ : state) {
     AEEventCallback(s.ClientHandle(), 0, 0, 1000, batch.data());
     state.PauseTiming();
-    s.m_arrQueue.clear();
+    Inside(s).m_arrQueue.clear();
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * 1000);

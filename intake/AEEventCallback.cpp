@@ -13,7 +13,7 @@ void AEEventCallback(uintptr_t clientHandle, Bool32, Bool32, uint32_t count,
   try {
     // Of a batch larger than the bound only the newest records could stay:
     // the others are not even copied.
-    const uint32_t keep = static_cast<uint32_t>(std::min<size_t>(count, session->m_bounds.records));
+    const uint32_t keep = static_cast<uint32_t>(std::min<size_t>(count, session->Bounds().records));
     OpcAESession::Queue batch;
     const uint32_t failed = CopyRecords(batch, keep, records + (count - keep));
     session->Append(batch, count - keep, failed);

@@ -61,11 +61,7 @@ void CVelmaricAECtrl::DrainQueue() {
   // window and lets the container release it; ours keeps it alive.
   const std::shared_ptr<OpcAESession> keep = m_pSession;
   OpcAESession& session = *keep;
-  if (TryLockFor(session, kLockWait)) {
-    // Stale records are freed after the unlock, not under the lock.
-    OpcAESession::Queue stale = session.TakeQueue();
-    session.unlock();
-    stale.clear();
+  if (session.TryTakeQueue(kLockWait)) {
     if (TryLockFor(m_mtxStore, kLockWait)) {
       ConvertTaken(session);
       CheckWatchdog();
@@ -75,7 +71,7 @@ void CVelmaricAECtrl::DrainQueue() {
     }
   }
   if (!m_bSizing) Window().Invalidate(true);
-  ScheduleNextDrain(!session.m_arrTaken.empty());
+  ScheduleNextDrain(session.HasTaken());
   m_bDraining = false;
 }
 
@@ -90,12 +86,8 @@ void CVelmaricAECtrl::ConvertTaken(OpcAESession& session) {
   m_pScrollBatch = &scroll;
   // Whatever was dropped came just before the records now taken: the marker
   // goes in their place, like the watchdog row without a NewEvent.
-  if (session.m_nDropsTaken > 0) {
-    AddMarkerRow(DroppedText(session.m_nDropsTaken));
-    session.m_nDropsTaken = 0;
-  }
-  OpcAESession::Queue& taken = session.m_arrTaken;
-  while (!taken.empty() && clock.GetTickCount() - start < kTickBudgetMs) {
+  if (const uint64_t dropped = session.TakeDropCount()) AddMarkerRow(DroppedText(dropped));
+  while (session.HasTaken() && clock.GetTickCount() - start < kTickBudgetMs) {
     m_dwWatchdogTimeout = static_cast<uint32_t>(static_cast<int32_t>(m_nWatchdogTimeout) * 1000);
     m_dwWatchdogTick = clock.GetTickCount();
     m_bWatchdogFired = false;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "intake/TimedLock.h"
+
 OpcAESession::OpcAESession(Clock& clock, AELibraryLoader* loader)
     : m_clock(clock), m_pLoader(loader) {}
 
@@ -84,7 +86,7 @@ void OpcAESession::LoadEventCategories(AELibrary& library) {
   const char16_t* const* names = nullptr;
   library.QueryEventCategories(m_hConnection, 1, &count, &ids, &names);
   if (!ids || !names) count = 0;
-  std::lock_guard<OpcAESession> lock(*this);
+  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
   std::lock_guard<std::mutex> table(m_mtxCategories);
   m_arrCategoryId.assign(ids, ids + count);
   m_arrCategoryName.clear();
@@ -95,7 +97,7 @@ void OpcAESession::LoadEventCategories(AELibrary& library) {
 void OpcAESession::CloseConnection(AELibrary* library) {
   if (m_hConnection != 0 && library) library->DisconnectOPC_AE(m_hConnection);
   m_hConnection = 0;
-  std::lock_guard<OpcAESession> lock(*this);
+  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
   m_nDiscarded += m_arrQueue.size();
   m_arrQueue.clear();
   ++m_nClosings;
@@ -107,7 +109,7 @@ void OpcAESession::Append(Queue& batch, uint64_t skipped, uint64_t failed) {
   size_t bytes = 0;
   for (const std::unique_ptr<OpcAEMessage>& m : batch) bytes += QueuedBytes(*m);
   const auto asked = std::chrono::steady_clock::now();
-  std::lock_guard<OpcAESession> lock(*this);
+  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
   const auto waited = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - asked);
   const uint32_t us = static_cast<uint32_t>(std::min<int64_t>(waited.count(), UINT32_MAX));
   uint32_t longest = m_nLongestQueueWaitUs.load(std::memory_order_relaxed);
@@ -175,6 +177,31 @@ void OpcAESession::DropOldest(Queue& from, size_t& bytes, Queue& later) noexcept
   }
 }
 
+bool OpcAESession::TryTakeQueue(std::chrono::milliseconds wait) {
+  if (!TryLockFor(m_mtxQueue, wait)) return false;
+  Queue stale;
+  try {
+    stale = TakeQueue();
+  } catch (...) {
+    m_mtxQueue.unlock();
+    throw;
+  }
+  m_mtxQueue.unlock();
+  // Stale records are freed here, after the unlock, not under the lock.
+  return true;
+}
+
+uint64_t OpcAESession::TakeDropCount() {
+  const uint64_t n = m_nDropsTaken;
+  m_nDropsTaken = 0;
+  return n;
+}
+
+OpcAESession::Figures OpcAESession::IntakeFigures() const {
+  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
+  return {m_nLongestQueueWaitUs.load(), m_nDiscarded + m_nDropped};
+}
+
 std::unique_ptr<OpcAEMessage> OpcAESession::NextTaken() {
   std::unique_ptr<OpcAEMessage> record = std::move(m_arrTaken.front());
   m_arrTaken.pop_front();
@@ -183,7 +210,7 @@ std::unique_ptr<OpcAEMessage> OpcAESession::NextTaken() {
 }
 
 void OpcAESession::DropTaken() {
-  std::lock_guard<OpcAESession> lock(*this);
+  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
   m_nDiscarded += m_arrTaken.size();
   m_arrTaken.clear();
   m_nTakenBytes = 0;

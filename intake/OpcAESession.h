@@ -1,9 +1,12 @@
-// OpcAESession: the control's one connection to the AE server. The object is
-// itself the queue lock; its worker thread makes every library call, polling
-// the state word and the refresh request every 200 ms. The window thread only
-// writes requests into m_nState / m_bRefresh and polls for their outcome.
+// OpcAESession: the control's one connection to the AE server. Its worker
+// thread makes every library call, polling the state word and the refresh
+// request every 200 ms. The window thread only writes requests (connect,
+// disconnect, refresh, stop), polls the state for their outcome and takes the
+// queue; the library's threads only append to it. The queue and its lock are
+// the session's own: nothing outside reaches them but through these methods.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -23,7 +26,7 @@ enum SessionState : int32_t {
   Stopped = 5,
 };
 
-class OpcAESession : public std::recursive_timed_mutex {
+class OpcAESession {
  public:
   static constexpr const char* kServerProgId = "Velmaric.TamborelOpcDa.1";
   static constexpr uint32_t kWorkerPassMs = 200;
@@ -52,8 +55,12 @@ class OpcAESession : public std::recursive_timed_mutex {
   void GetCategoryName(const OpcAEMessage& record, String& name) const;
   uintptr_t ClientHandle() { return reinterpret_cast<uintptr_t>(this); }
 
+  // The state word as the worker last left it or a request last wrote it.
+  int32_t State() const { return m_nState.load(); }
+  // Asks the worker to refresh the subscription at its next pass.
+  void RequestRefresh() { m_bRefresh.store(true); }
+
   using Queue = std::deque<std::unique_ptr<OpcAEMessage>>;
-  Queue m_arrQueue;  // guarded by *this
 
   // How much may wait: the queue holds at most this much, and so, after
   // each take, do the queue and the hand-over together. The library's thread
@@ -71,59 +78,86 @@ class OpcAESession : public std::recursive_timed_mutex {
   // records are 20 s of a 5000-a-second flood and five of our drain's 20000
   // a second, so a flood the drain keeps up with loses nothing.
   static constexpr QueueBounds kQueueBounds{100000, size_t{32} << 20};
+  const QueueBounds& Bounds() const { return m_bounds; }
+  // Only before the first delivery: the library's threads read it unlocked.
+  void SetBounds(const QueueBounds& bounds) { m_bounds = bounds; }
+
+  // The library's side (any thread). Appends a batch of copied records at
+  // the end of the queue, under the queue lock, and drops the oldest while
+  // the queue is over its bound. `skipped` records older than the batch's
+  // were never copied for the bound, `failed` ones of it could not be
+  // allocated: both are counted as dropped. Leaves in `batch` what was
+  // dropped, for the caller to free after unlocking.
+  void Append(Queue& batch, uint64_t skipped = 0, uint64_t failed = 0);
+
+  // The window thread's side. The whole queue is swapped out in constant
+  // time under the queue lock, so the library's thread never waits while
+  // records are converted; the drain then works through the hand-over
+  // without the lock, a bounded share per tick. False when the lock did not
+  // come within `wait` (the next tick tries again).
+  bool TryTakeQueue(std::chrono::milliseconds wait);
+  bool HasTaken() const { return !m_arrTaken.empty(); }
+  // Removes the first taken record.
+  std::unique_ptr<OpcAEMessage> NextTaken();
+  // Records dropped for the bound that no marker row has shown yet; the
+  // count starts again from 0.
+  uint64_t TakeDropCount();
+  // Counts the taken records as discarded and frees them.
+  void DropTaken();
+
+  // For the delivery figures: the longest a library thread waited for the
+  // queue lock (µs), and the records never announced (lost to a disconnect,
+  // a stop or the bound).
+  struct Figures {
+    uint32_t longestQueueWaitUs;
+    uint64_t lost;
+  };
+  Figures IntakeFigures() const;
+
+ private:
+  friend struct OpcAESessionTestPeer;
+
+  // Taken records left over from a connection closed since are dropped like
+  // the queue CloseConnection emptied. Then the oldest taken records are
+  // dropped while the two together are over the bound. All of them are
+  // returned for the caller to free after unlocking. Under m_mtxQueue.
+  Queue TakeQueue();
+
+  mutable std::recursive_timed_mutex m_mtxQueue;
+  Queue m_arrQueue;  // under m_mtxQueue
   QueueBounds m_bounds = kQueueBounds;  // set before the first delivery
-  // Bytes of m_arrQueue's records, under *this.
+  // Bytes of m_arrQueue's records, under m_mtxQueue.
   size_t m_nQueuedBytes = 0;
-  // Records dropped for the bound in all, under *this.
+  // Records dropped for the bound in all, under m_mtxQueue.
   uint64_t m_nDropped = 0;
-  // Dropped since the drain last took the count, under *this.
+  // Dropped since the drain last took the count, under m_mtxQueue.
   uint64_t m_nDropsToShow = 0;
   // The library's thread dropped records newer than those in the hand-over:
-  // those go too at the next take, so what is dropped stays one run. Under *this.
+  // those go too at the next take, so what is dropped stays one run. Under
+  // m_mtxQueue.
   bool m_bQueueOverran = false;
 
   std::thread m_hThread;
   uintptr_t m_hConnection = 0;  // worker thread only
   std::atomic<int32_t> m_nState{Idle};
-  // Written by the worker under *this and m_mtxCategories; the drain reads it
-  // under m_mtxCategories alone, since it converts without the queue lock.
+  // Written by the worker under m_mtxQueue and m_mtxCategories; the drain
+  // reads it under m_mtxCategories alone, since it converts without the
+  // queue lock.
   std::vector<uint32_t> m_arrCategoryId;
   std::vector<String> m_arrCategoryName;
   mutable std::mutex m_mtxCategories;
   std::atomic<bool> m_bRefresh{false};
-  // Records thrown away undelivered (closed connection, stopped control), under *this.
+  // Records thrown away undelivered (closed connection, stopped control), under m_mtxQueue.
   uint64_t m_nDiscarded = 0;
-
-  // The window thread's side of the queue. TakeQueue (holding *this) swaps the
-  // whole queue out in constant time, so the library's thread never waits
-  // while records are converted; the drain then works through m_arrTaken
-  // without the queue lock, a bounded share per tick.
-  // Appends a batch of copied records at the end of the queue, under the
-  // queue lock, and drops the oldest while the queue is over its bound.
-  // `skipped` records older than the batch's were never copied for the bound,
-  // `failed` ones of it could not be allocated: both are counted as dropped.
-  // Leaves in `batch` what was dropped, for the caller to free after unlocking.
-  void Append(Queue& batch, uint64_t skipped = 0, uint64_t failed = 0);
   // The longest a library thread waited for the queue lock in Append, in µs.
   std::atomic<uint32_t> m_nLongestQueueWaitUs{0};
 
-  // Taken records left over from a connection closed since are dropped like
-  // the queue CloseConnection emptied. Then the oldest taken records are
-  // dropped while the two together are over the bound. All of them are
-  // returned for the caller to free after unlocking.
-  Queue TakeQueue();
-  // Counts the taken records as discarded and frees them (window thread).
-  void DropTaken();
-  // Removes the first taken record (window thread).
-  std::unique_ptr<OpcAEMessage> NextTaken();
   Queue m_arrTaken;  // window thread only
   size_t m_nTakenBytes = 0;  // of m_arrTaken's records, window thread only
   // Records dropped for the bound that no marker row has shown yet, window
   // thread only: TakeQueue moves m_nDropsToShow here.
   uint64_t m_nDropsTaken = 0;
 
-
- private:
   static void SessionThread(std::shared_ptr<OpcAESession> session);
   void Run(AELibrary* library);
   void ConnectStep(AELibrary* library);
@@ -133,15 +167,15 @@ class OpcAESession : public std::recursive_timed_mutex {
   void Report(int32_t from, int32_t to);
   // Drops the oldest record of `from` (whose bytes it keeps) for the bound
   // and counts it; the record goes into `later`, to be freed after unlocking.
-  // Under *this.
+  // Under m_mtxQueue.
   void DropOldest(Queue& from, size_t& bytes, Queue& later) noexcept;
 
   static std::atomic<int> s_nLiveWorkers;
 
   Clock& m_clock;
   AELibraryLoader* m_pLoader;
-  uint32_t m_nClosings = 0;  // connections closed so far, under *this
-  uint32_t m_nTakenAt = 0;   // m_nClosings when m_arrTaken was last filled, under *this
+  uint32_t m_nClosings = 0;  // connections closed so far, under m_mtxQueue
+  uint32_t m_nTakenAt = 0;   // m_nClosings when m_arrTaken was last filled, under m_mtxQueue
 };
 
 // The library's notification callback: queues a copy of each record.

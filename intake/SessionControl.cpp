@@ -15,10 +15,9 @@ void CVelmaricAECtrl::StopSession() {
   m_pSession->Stop();
   m_pSession->DropTaken();  // handed over but not drained: never announced now
   if (m_platform.aeLibrary) {
-    std::lock_guard<OpcAESession> lock(*m_pSession);
     // Never announced: lost to a disconnect or dropped for the queue's bound.
-    m_platform.aeLibrary->ReportIntake(m_pSession->m_nLongestQueueWaitUs.load(),
-                                       m_pSession->m_nDiscarded + m_pSession->m_nDropped);
+    const OpcAESession::Figures f = m_pSession->IntakeFigures();
+    m_platform.aeLibrary->ReportIntake(f.longestQueueWaitUs, f.lost);
   }
   m_pSession.reset();
 }
@@ -26,12 +25,12 @@ void CVelmaricAECtrl::StopSession() {
 Bool32 CVelmaricAECtrl::ConnectOpc() {
   if (!m_pSession) return 0;
   OpcAESession& s = *m_pSession;
-  if (s.m_nState.load() == Connected) return 1;
+  if (s.State() == Connected) return 1;
   if (!s.RequestConnect()) return 0;
   // The wait does not end early on failure: only Connected ends it.
   for (int i = 0; i < OpcAESession::kPollCount; ++i) {
     m_platform.clock->Sleep(OpcAESession::kPollMs);
-    if (s.m_nState.load() == Connected) return 1;
+    if (s.State() == Connected) return 1;
   }
   return 0;
 }
@@ -39,10 +38,10 @@ Bool32 CVelmaricAECtrl::ConnectOpc() {
 void CVelmaricAECtrl::DisconnectOpc() {
   if (!m_pSession) return;
   OpcAESession& s = *m_pSession;
-  if (s.m_nState.load() == Idle) return;
+  if (s.State() == Idle) return;
   if (!s.RequestDisconnect()) return;
   for (int i = 0; i < OpcAESession::kPollCount; ++i) {
     m_platform.clock->Sleep(OpcAESession::kPollMs);
-    if (s.m_nState.load() == Idle) return;
+    if (s.State() == Idle) return;
   }
 }

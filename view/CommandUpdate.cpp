@@ -4,7 +4,7 @@
 #include "intake/OpcAESession.h"
 
 namespace {
-int32_t StateOf(OpcAESession* session) { return session ? session->m_nState.load() : Idle; }
+int32_t StateOf(OpcAESession* session) { return session ? session->State() : Idle; }
 }  // namespace
 
 void CVelmaricAECtrl::OnUpdateRefreshEvents(CCmdUI* pCmdUI) { pCmdUI->Enable(StateOf(Session()) == Connected); }

@@ -27,7 +27,7 @@ void CVelmaricAECtrl::SetBusy(bool busy) {
 
 // The worker asks the server on its next pass and clears the request.
 void CVelmaricAECtrl::RefreshEvents() {
-  if (OpcAESession* session = Session()) session->m_bRefresh = true;
+  if (OpcAESession* session = Session()) session->RequestRefresh();
 }
 
 // Every property back to its default. The container is told that its saved

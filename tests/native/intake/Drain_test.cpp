@@ -20,7 +20,7 @@ TEST_F(IntakeTest, BatchOrderInTopAndBottomMode) {
   ctrl->OnTimer(1);
   EXPECT_EQ(Cell(kFieldMessage, 3), u"four");
   EXPECT_EQ(Cell(kFieldMessage, 4), u"five");
-  EXPECT_TRUE(Session().m_arrQueue.empty());
+  EXPECT_TRUE(Inside(Session()).m_arrQueue.empty());
 }
 
 TEST_F(IntakeTest, EmptyBatchAndOtherTimersChangeNothing) {
@@ -28,14 +28,14 @@ TEST_F(IntakeTest, EmptyBatchAndOtherTimersChangeNothing) {
   Queue(7);
   ctrl->OnTimer(2);
   EXPECT_EQ(Rows(), 0);
-  EXPECT_EQ(Session().m_arrQueue.size(), 1u);
+  EXPECT_EQ(Inside(Session()).m_arrQueue.size(), 1u);
   ctrl->OnTimer(1);
   EXPECT_EQ(Rows(), 1);
 }
 
 TEST_F(IntakeTest, HiddenCategoryIsAnnouncedButNeverShown) {
-  Session().m_arrCategoryId = {0x8000, 7};
-  Session().m_arrCategoryName = {u"hidden", u"seven"};
+  Inside(Session()).m_arrCategoryId = {0x8000, 7};
+  Inside(Session()).m_arrCategoryName = {u"hidden", u"seven"};
   Queue(0x8000);
   Queue(7);
   ctrl->OnTimer(1);
@@ -130,8 +130,8 @@ TEST_F(IntakeTest, SeverityTextAndShortArgument) {
 }
 
 TEST_F(IntakeTest, UnknownCategoryAndNullStrings) {
-  Session().m_arrCategoryId = {1};
-  Session().m_arrCategoryName = {u"one"};
+  Inside(Session()).m_arrCategoryId = {1};
+  Inside(Session()).m_arrCategoryName = {u"one"};
   Queue({AEEventRecord{kSampleTime, nullptr, nullptr, 9, 1}});
   ctrl->OnTimer(1);
   ASSERT_EQ(Rows(), 1);
@@ -158,7 +158,7 @@ TEST_F(IntakeTest, BusyLocksSkipTheTickButInvalidate) {
   int before = window.m_nInvalidations;
   ctrl->OnTimer(1);
   EXPECT_EQ(Rows(), 0);
-  EXPECT_EQ(Session().m_arrQueue.size() + Session().m_arrTaken.size(), 1u);  // waits for the next tick
+  EXPECT_EQ(Inside(Session()).m_arrQueue.size() + Inside(Session()).m_arrTaken.size(), 1u);  // waits for the next tick
   EXPECT_EQ(window.m_nInvalidations, before + 1);
   {
     std::lock_guard<std::mutex> l(m);

@@ -60,7 +60,7 @@ class FloodTest : public IntakeTest {
     for (int i = 0; i < count; ++i) b.push_back({kSampleTime, u"src", u"n" + ToText(i), 5, 1});
     return b;
   }
-  size_t Pending() { return Session().m_arrQueue.size() + Session().m_arrTaken.size(); }
+  size_t Pending() { return Inside(Session()).m_arrQueue.size() + Inside(Session()).m_arrTaken.size(); }
 
   CountingWindow counting;
 };
@@ -71,8 +71,8 @@ TEST_F(FloodTest, TheQueueLockIsFreeWhileRecordsAreConverted) {
   host.m_onEvent = [&](const RecordingHost::Event&) {
     // From another thread, as the library's thread would try it.
     std::thread probe([&] {
-      lockFree = Session().try_lock();
-      if (lockFree) Session().unlock();
+      lockFree = Inside(Session()).m_mtxQueue.try_lock();
+      if (lockFree) Inside(Session()).m_mtxQueue.unlock();
     });
     probe.join();
     // A batch delivered meanwhile waits in the queue for a later tick.
@@ -82,7 +82,7 @@ TEST_F(FloodTest, TheQueueLockIsFreeWhileRecordsAreConverted) {
   ctrl->OnTimer(1);
   EXPECT_TRUE(lockFree);
   EXPECT_EQ(host.m_events.size(), 3u);
-  EXPECT_EQ(Session().m_arrQueue.size(), 2u);
+  EXPECT_EQ(Inside(Session()).m_arrQueue.size(), 2u);
   ctrl->OnTimer(1);
   ExpectAnnouncedInOrder(5);
 }
@@ -181,8 +181,8 @@ TEST_F(FloodTest, DisconnectDropsWhatWasTakenButNotYetAnnounced) {
   ctrl->DisconnectOpc();
   ctrl->OnTimer(1);
   EXPECT_EQ(host.m_events.size(), announced);  // nothing of the closed connection after it
-  std::lock_guard<OpcAESession> l(Session());
-  EXPECT_EQ(Session().m_nDiscarded, 5u - announced);
+  std::lock_guard<std::recursive_timed_mutex> l(Inside(Session()).m_mtxQueue);
+  EXPECT_EQ(Inside(Session()).m_nDiscarded, 5u - announced);
 }
 
 TEST_F(FloodTest, DestroyingTheControlCountsTakenRecordsAsDiscarded) {
@@ -194,9 +194,9 @@ TEST_F(FloodTest, DestroyingTheControlCountsTakenRecordsAsDiscarded) {
   std::shared_ptr<OpcAESession> session = ctrl->m_pSession;
   ctrl->AttachWindow(nullptr);
   ctrl.reset();
-  std::lock_guard<OpcAESession> l(*session);
-  EXPECT_EQ(session->m_nDiscarded, 5u - announced);
-  EXPECT_TRUE(session->m_arrTaken.empty());
+  std::lock_guard<std::recursive_timed_mutex> l(Inside(*session).m_mtxQueue);
+  EXPECT_EQ(Inside(*session).m_nDiscarded, 5u - announced);
+  EXPECT_TRUE(Inside(*session).m_arrTaken.empty());
 }
 
 std::vector<String> operator+(std::vector<String> a, const std::vector<String>& b) {
@@ -234,8 +234,8 @@ class OverflowTest : public FloodTest {
     return n;
   }
   uint64_t Dropped() {
-    std::lock_guard<OpcAESession> l(Session());
-    return Session().m_nDropped;
+    std::lock_guard<std::recursive_timed_mutex> l(Inside(Session()).m_mtxQueue);
+    return Inside(Session()).m_nDropped;
   }
 
   // A sustained overload for `ms` of simulated time: the library delivers
@@ -264,10 +264,10 @@ class OverflowTest : public FloodTest {
 };
 
 TEST_F(OverflowTest, TheNewestStayAndOneMarkerCountsTheDroppedInTheirPlace) {
-  Session().m_bounds = {10, kNoByteBound};
+  Inside(Session()).m_bounds = {10, kNoByteBound};
   QueueNumbered(0, 5);
   QueueNumbered(5, 20);  // alone more than the bound
-  EXPECT_EQ(Session().m_arrQueue.size(), 10u);
+  EXPECT_EQ(Inside(Session()).m_arrQueue.size(), 10u);
   ctrl->OnTimer(1);
   EXPECT_EQ(Announced(), Range(15, 25));
   // The watchdog row's columns; no NewEvent for it.
@@ -288,18 +288,18 @@ TEST_F(OverflowTest, TheNewestStayAndOneMarkerCountsTheDroppedInTheirPlace) {
 }
 
 TEST_F(OverflowTest, TheByteBoundDropsTheOldestAndKeepsALargerRecordAlone) {
-  Session().m_bounds = {1000, 20000};
+  Inside(Session()).m_bounds = {1000, 20000};
   std::vector<String> texts;
   for (int i = 0; i < 30; ++i) {
     texts.push_back(u"n" + ToText(i) + String(1000, u'x'));
     Queue(5, 500, texts.back().c_str());
   }
-  const size_t kept = Session().m_arrQueue.size();  // about 2 KB each: five to ten fit
+  const size_t kept = Inside(Session()).m_arrQueue.size();  // about 2 KB each: five to ten fit
   EXPECT_GE(kept, 5u);
   EXPECT_LE(kept, 10u);
-  EXPECT_LE(Session().m_nQueuedBytes, 20000u);
+  EXPECT_LE(Inside(Session()).m_nQueuedBytes, 20000u);
   EXPECT_EQ(kept + Dropped(), 30u);
-  EXPECT_EQ(Session().m_arrQueue.front()->message, texts[30 - kept]);
+  EXPECT_EQ(Inside(Session()).m_arrQueue.front()->message, texts[30 - kept]);
 
   const String huge(15000, u'h');  // alone over the bound
   Queue(5, 500, huge.c_str());
@@ -308,7 +308,7 @@ TEST_F(OverflowTest, TheByteBoundDropsTheOldestAndKeepsALargerRecordAlone) {
 }
 
 TEST_F(OverflowTest, DropsTakeTheOldestWhetherWaitingOrHandedOver) {
-  Session().m_bounds = {10, kNoByteBound};
+  Inside(Session()).m_bounds = {10, kNoByteBound};
   host.m_onEvent = [&](const RecordingHost::Event&) { clock.Sleep(30); };  // four a tick
   QueueNumbered(0, 10);
   ctrl->OnTimer(1);       // n4..n9 are left handed over
@@ -330,7 +330,7 @@ TEST_F(OverflowTest, SustainedOverloadKeepsTheQueueFlatAtTheBound) {
   size_t largest = 0, largestBytes = 0;
   Overload(60000, 0, [&] {
     largest = std::max(largest, Pending());
-    largestBytes = std::max(largestBytes, Session().m_nQueuedBytes + Session().m_nTakenBytes);
+    largestBytes = std::max(largestBytes, Inside(Session()).m_nQueuedBytes + Inside(Session()).m_nTakenBytes);
   });
   // After a take the queue and the hand-over hold at most the bound; what
   // arrives while a share is worked (half a second's worth at most) comes on top.
@@ -343,7 +343,7 @@ TEST_F(OverflowTest, SustainedOverloadKeepsTheQueueFlatAtTheBound) {
 TEST_F(OverflowTest, EveryRecordIsAnnouncedInOrderOrCountedByTheMarkerInItsPlace) {
   // Handlers that now and then block for 700 ms: records are dropped both
   // from the hand-over at a take and from the queue itself.
-  Session().m_bounds = {500, kNoByteBound};
+  Inside(Session()).m_bounds = {500, kNoByteBound};
   size_t largest = 0;
   Overload(10000, 1500, [&] { largest = std::max(largest, Pending()); });
   while (Pending() > 0) ctrl->OnTimer(1);

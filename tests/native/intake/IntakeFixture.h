@@ -8,6 +8,7 @@
 
 #include "FakeAEServer.h"
 #include "FakeTime.h"
+#include "SessionPeer.h"
 #include "SimClock.h"
 #include "control/VelmaricAECtrl.h"
 #include "framework/headless/HeadlessUi.h"
@@ -62,7 +63,7 @@ class IntakeTest : public ::testing::Test {
   }
   int32_t Rows() { return ctrl->Store().GetRowCount(); }
   String Cell(int32_t field, int32_t row) { return ctrl->Store().GetCellText(field, row); }
-  int32_t State() { return Session().m_nState.load(); }
+  int32_t State() { return Session().State(); }
 
   SimClock clock;
   FakeTime zone;

@@ -12,6 +12,7 @@
 #include <random>
 #include <set>
 
+#include "SessionPeer.h"
 #include "FakeAEServer.h"
 #include "FakeTime.h"
 #include "SimClock.h"
@@ -61,9 +62,9 @@ uint64_t Stress(const OpcAESession::QueueBounds& bounds) {
   auto retire = [&](std::unique_ptr<CVelmaricAECtrl>& c, RecordingHost& host) {
     std::shared_ptr<OpcAESession> s = c->m_pSession;
     c.reset();  // stops the worker, which closes the connection
-    std::lock_guard<OpcAESession> l(*s);
-    discarded += s->m_nDiscarded;
-    dropped += s->m_nDropped;
+    std::lock_guard<std::recursive_timed_mutex> l(Inside(*s).m_mtxQueue);
+    discarded += Inside(*s).m_nDiscarded;
+    dropped += Inside(*s).m_nDropped;
     for (const RecordingHost::Event& e : host.m_events) {
       doubled |= !seen.insert(e.args[2].s).second;
       const uint64_t id = std::stoull(std::string(e.args[2].s.begin(), e.args[2].s.end())) + 1;
@@ -79,7 +80,7 @@ uint64_t Stress(const OpcAESession::QueueBounds& bounds) {
   HeadlessWindow window;
   auto make = [&] {
     auto c = std::make_unique<CVelmaricAECtrl>(platform);
-    c->m_pSession->m_bounds = bounds;  // before the worker can subscribe
+    Inside(*c->m_pSession).m_bounds = bounds;  // before the worker can subscribe
     server.WaitLoaded();
     c->SetHost(&host);
     c->AttachWindow(&window);

@@ -27,7 +27,7 @@ TEST_F(MenuSessionTest, SessionCommandsFollowTheStateAndReachTheWorker) {
   EXPECT_EQ(clock.Now(), 500u);
 
   EXPECT_EQ(Menu(ID_REFRESH_EVENTS), (std::vector<bool>{false, true, false}));
-  EXPECT_TRUE(Session().m_bRefresh.load()) << "the request is written, not waited for";
+  EXPECT_TRUE(Inside(Session()).m_bRefresh.load()) << "the request is written, not waited for";
   clock.Sleep(200);
   EXPECT_EQ(server.CountCalls("Refresh_AE_Subscription"), 1u);
 
@@ -39,11 +39,11 @@ TEST_F(MenuSessionTest, SessionCommandsFollowTheStateAndReachTheWorker) {
 TEST_F(MenuSessionTest, WhileARequestIsPendingAllThreeAreGreyed) {
   // Simulated time stands still while this thread runs: the worker does not
   // answer before the menus below are read.
-  Session().m_nState.store(ConnectRequested);
+  Inside(Session()).m_nState.store(ConnectRequested);
   EXPECT_EQ(Menu(), (std::vector<bool>{true, true, true}));
-  Session().m_nState.store(DisconnectRequested);
+  Inside(Session()).m_nState.store(DisconnectRequested);
   EXPECT_EQ(Menu(), (std::vector<bool>{true, true, true}));
-  Session().m_nState.store(Idle);
+  Inside(Session()).m_nState.store(Idle);
 }
 
 }  // namespace

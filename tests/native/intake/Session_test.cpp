@@ -49,7 +49,7 @@ TEST_F(IntakeTest, SubscriptionFailureClosesTheConnection) {
   EXPECT_FALSE(ctrl->ConnectOpc());
   EXPECT_EQ(State(), Idle);
   EXPECT_EQ(server.CountCalls("DisconnectOPC_AE"), 1u);
-  EXPECT_EQ(Session().m_hConnection, 0u);
+  EXPECT_EQ(Inside(Session()).m_hConnection, 0u);
 }
 
 TEST_F(IntakeTest, DisconnectDiscardsQueuedRecords) {
@@ -65,8 +65,8 @@ TEST_F(IntakeTest, DisconnectDiscardsQueuedRecords) {
   ctrl->OnTimer(1);
   EXPECT_EQ(Rows(), 0);
   EXPECT_TRUE(host.m_events.empty());
-  std::lock_guard<OpcAESession> l(Session());
-  EXPECT_EQ(Session().m_nDiscarded, 3u);
+  std::lock_guard<std::recursive_timed_mutex> l(Inside(Session()).m_mtxQueue);
+  EXPECT_EQ(Inside(Session()).m_nDiscarded, 3u);
 }
 
 TEST_F(IntakeTest, RefreshIsAskedWithinOnePassAndListedAgain) {
@@ -74,10 +74,10 @@ TEST_F(IntakeTest, RefreshIsAskedWithinOnePassAndListedAgain) {
   ASSERT_TRUE(ctrl->ConnectOpc());
   ASSERT_TRUE(server.Deliver(server.m_current));
   ctrl->OnTimer(1);
-  Session().m_bRefresh = true;
+  Inside(Session()).m_bRefresh = true;
   clock.Sleep(200);
   EXPECT_EQ(server.CountCalls("Refresh_AE_Subscription"), 1u);
-  EXPECT_FALSE(Session().m_bRefresh.load());
+  EXPECT_FALSE(Inside(Session()).m_bRefresh.load());
   ctrl->OnTimer(1);
   EXPECT_EQ(Rows(), 4);
   EXPECT_EQ(host.m_events.size(), 4u);
@@ -88,11 +88,11 @@ TEST_F(IntakeTest, ReconnectReplacesTheCategoryTable) {
   server.m_categoryNames = {u"one", u"two"};
   ASSERT_TRUE(ctrl->ConnectOpc());
   ctrl->DisconnectOpc();
-  EXPECT_EQ(Session().m_arrCategoryId.size(), 2u);  // kept after a disconnect
+  EXPECT_EQ(Inside(Session()).m_arrCategoryId.size(), 2u);  // kept after a disconnect
   server.m_categoryIds = {2};
   server.m_categoryNames = {u"TWO"};
   ASSERT_TRUE(ctrl->ConnectOpc());
-  EXPECT_EQ(Session().m_arrCategoryId, std::vector<uint32_t>{2});
+  EXPECT_EQ(Inside(Session()).m_arrCategoryId, std::vector<uint32_t>{2});
   ASSERT_TRUE(server.Deliver(Batch(1, 1)));
   ASSERT_TRUE(server.Deliver(Batch(1, 2)));
   ctrl->OnTimer(1);
@@ -164,8 +164,8 @@ TEST_F(IntakeTest, DisconnectFromANewEventHandlerIsNotHeldUpByTheDrain) {
   EXPECT_FALSE(server.Deliver(Batch(1)));
   ctrl->OnTimer(1);
   EXPECT_EQ(host.m_events.size(), 1u);
-  std::lock_guard<OpcAESession> l(Session());
-  EXPECT_EQ(Session().m_nDiscarded, 1u);
+  std::lock_guard<std::recursive_timed_mutex> l(Inside(Session()).m_mtxQueue);
+  EXPECT_EQ(Inside(Session()).m_nDiscarded, 1u);
 }
 
 TEST_F(IntakeTest, WithoutALibraryConnectFailsAndTheRestWorks) {
@@ -183,15 +183,15 @@ TEST_F(IntakeTest, WithoutALibraryConnectFailsAndTheRestWorks) {
 
 TEST_F(IntakeTest, RequestsDuringTheConnectStepAreNotOverwritten) {
   // A disconnect written while the subscription is being created wins.
-  server.m_onSubscribe = [&] { Session().m_nState = DisconnectRequested; };
+  server.m_onSubscribe = [&] { Inside(Session()).m_nState = DisconnectRequested; };
   EXPECT_FALSE(ctrl->ConnectOpc());
   EXPECT_EQ(State(), Idle);
   EXPECT_EQ(server.CountCalls("DisconnectOPC_AE"), 1u);
   EXPECT_FALSE(server.Subscribed());
 
   // So does a stop: the worker ends instead of reporting Connected.
-  server.m_onSubscribe = [&] { Session().m_nState = StopRequested; };
-  Session().m_nState = ConnectRequested;
+  server.m_onSubscribe = [&] { Inside(Session()).m_nState = StopRequested; };
+  Inside(Session()).m_nState = ConnectRequested;
   for (int i = 0; i < 10 && State() != Stopped; ++i) clock.Sleep(200);
   EXPECT_EQ(State(), Stopped);
   EXPECT_EQ(server.Calls().back(), "WTclientCoUninit");
@@ -203,7 +203,7 @@ TEST_F(IntakeTest, StopRequestedBeforeTheWorkerRunsIsNotLost) {
   std::atomic<OpcAESession*> starting{nullptr};
   // The worker gets going only once the stop has been asked for.
   server.m_onLoad = [&] {
-    while (!starting.load() || starting.load()->m_nState.load() != StopRequested)
+    while (!starting.load() || Inside(*starting.load()).m_nState.load() != StopRequested)
       std::this_thread::yield();
   };
   auto c = std::make_unique<CVelmaricAECtrl>(platform);
@@ -226,7 +226,7 @@ TEST_F(IntakeTest, AWorkerHungInTheLibraryOutlivesTheControlSafely) {
     std::unique_lock<std::mutex> l(m);
     cv.wait(l, [&] { return release; });
   };
-  Session().m_nState = ConnectRequested;
+  Inside(Session()).m_nState = ConnectRequested;
   while (server.CountCalls("ConnectOPC_AE") == 0) clock.Sleep(200);
   std::weak_ptr<OpcAESession> session = ctrl->m_pSession;
   const uint64_t before = clock.Now();

@@ -17,19 +17,24 @@ using C = CVelmaricAECtrl;
 // property table; every write runs the shared change notification.
 template <size_t K>
 Value GetNth(COleControl& c) {
-  return GetProperty(static_cast<C&>(c), kPropertyRows[kRowsByDispId.row[K]]);
+  return GetProperty(static_cast<C&>(c), kPropertyRows[kRowsByDispId[K]]);
 }
 template <size_t K>
 void PutNth(COleControl& c, const Value& v) {
   C& self = static_cast<C&>(c);
-  PutProperty(self, kPropertyRows[kRowsByDispId.row[K]], v);
+  PutProperty(self, kPropertyRows[kRowsByDispId[K]], v);
   self.OnPropertyChanged();
+}
+
+template <size_t K>
+constexpr DispEntry PropertyEntry() {
+  const PropertyRow& row = kPropertyRows[kRowsByDispId[K]];
+  return DispEntry{row.name, row.dispid, row.type, false, &GetNth<K>, &PutNth<K>};
 }
 
 template <size_t... K>
 constexpr std::array<DispEntry, kPropertyCount + 2> MakeEntries(std::index_sequence<K...>) {
-  return {{DispEntry{kPropertyRows[kRowsByDispId.row[K]].name, kPropertyRows[kRowsByDispId.row[K]].dispid,
-                     kPropertyRows[kRowsByDispId.row[K]].type, false, &GetNth<K>, &PutNth<K>}...,
+  return {{PropertyEntry<K>()...,
            DispMethod<&C::ConnectOpc, VType::Bool>(u"ConnectOpc", 34),
            DispMethod<&C::DisconnectOpc, VType::Empty>(u"DisconnectOpc", 35)}};
 }

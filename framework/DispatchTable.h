@@ -1,6 +1,6 @@
-// The dispatch table: automation names and ids bound to plain property
-// members (with the change notification run after a write) and to methods.
-// The win32 IDispatch is driven by this table alone.
+// The dispatch table: automation names and ids bound to property accessors
+// and to methods. The win32 IDispatch is driven by this table alone. The
+// Value conversions below serve the accessors and the property exchange.
 #pragma once
 #include <cstddef>
 #include <type_traits>
@@ -64,23 +64,6 @@ T FromValue(VType type, const Value& v) {
 }
 
 }  // namespace dispatch_detail
-
-// A property stored in a plain member; Notify (a member function) runs after
-// every write, whether or not the value changed.
-template <auto Member, VType Type, auto Notify>
-constexpr DispEntry DispProperty(const char16_t* name, DispId id) {
-  using Traits = dispatch_detail::MemberOf<decltype(Member)>;
-  using C = typename Traits::Class;
-  using T = typename Traits::Type;
-  return DispEntry{
-      name, id, Type, false,
-      [](COleControl& c) { return dispatch_detail::ToValue<T>(Type, static_cast<C&>(c).*Member); },
-      [](COleControl& c, const Value& v) {
-        C& self = static_cast<C&>(c);
-        self.*Member = dispatch_detail::FromValue<T>(Type, v);
-        (self.*Notify)();
-      }};
-}
 
 // A method without arguments; Result is Empty for a method with no result.
 template <auto Method, VType Result>

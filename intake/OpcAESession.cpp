@@ -179,15 +179,9 @@ void OpcAESession::DropOldest(Queue& from, size_t& bytes, Queue& later) noexcept
 
 bool OpcAESession::TryTakeQueue(std::chrono::milliseconds wait) {
   if (!TryLockFor(m_mtxQueue, wait)) return false;
-  Queue stale;
-  try {
-    stale = TakeQueue();
-  } catch (...) {
-    m_mtxQueue.unlock();
-    throw;
-  }
-  m_mtxQueue.unlock();
-  // Stale records are freed here, after the unlock, not under the lock.
+  Queue stale;  // freed on return, after the unlock, not under the lock
+  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue, std::adopt_lock);
+  stale = TakeQueue();
   return true;
 }
 

@@ -1,6 +1,6 @@
-#include "framework/win32/ComObject.h"
 #include "opcserver/ClassFactory.h"
 
+#include "framework/win32/ComObject.h"
 #include "opcserver/ComCall.h"
 #include "opcserver/EventServer.h"
 #include "opcserver/Log.h"

@@ -35,19 +35,19 @@ void ClientWatch::WatchCaller(const std::shared_ptr<ClientSession>& session) {
   const DWORD pid = CallerProcessId();
   if (pid == 0 || pid == GetCurrentProcessId()) return;
   std::lock_guard<std::mutex> lock(m_mutex);
+  // Per process: where an activation arrives through the system's own
+  // service, a later call of the session names the client itself.
   for (const Entry& e : m_entries)
-    if (e.key == session.get() && !e.forgotten) return;
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (e.key == session.get() && e.pid == pid && !e.forgotten) return;
+  if (!m_wake) m_wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HANDLE process = m_wake ? OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr;
   if (!process) return;
   try {
-    if (!m_wake) m_wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (!m_wake) throw std::bad_alloc();
-    m_entries.push_back({process, session, session.get(), false});
-    if (!m_running) {
-      std::thread([this] { Run(); }).detach();
-      m_running = true;
-    }
+    m_entries.push_back({process, pid, session, session.get(), false});
+    if (!m_running) std::thread([this] { Run(); }).detach();
+    m_running = true;
   } catch (...) {
+    // Left to the failed sink calls, like a remote client.
     if (!m_entries.empty() && m_entries.back().process == process) m_entries.pop_back();
     CloseHandle(process);
     Log("cannot watch client process %lu", static_cast<unsigned long>(pid));
@@ -75,19 +75,23 @@ void ClientWatch::Sweep() {
 
 void ClientWatch::Run() {
   for (;;) {
-    // The wake event and as many processes as one wait takes; the rest are
-    // looked at once a second.
+    // The wake event and as many processes as one wait takes; any beyond
+    // those are looked at once a second.
     std::vector<HANDLE> handles;
+    bool all = true;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       Sweep();
       handles.push_back(m_wake);
       for (const Entry& e : m_entries) {
-        if (handles.size() == MAXIMUM_WAIT_OBJECTS) break;
+        if (handles.size() == MAXIMUM_WAIT_OBJECTS) {
+          all = false;
+          break;
+        }
         handles.push_back(e.process);
       }
     }
-    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, 1000);
+    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, all ? INFINITE : 1000);
     std::vector<std::shared_ptr<ClientSession>> ended;
     {
       std::lock_guard<std::mutex> lock(m_mutex);

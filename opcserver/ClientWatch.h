@@ -20,7 +20,7 @@ class ClientWatch {
   static ClientWatch& Instance();
 
   // Within a call from a client: watches the calling process for this
-  // session (once per session). A caller whose process cannot be told (a
+  // session (once per process and session). A caller whose process cannot be told (a
   // remote client, a system without the query) is left to the failed sink
   // calls that find a dead client otherwise.
   void WatchCaller(const std::shared_ptr<ClientSession>& session);
@@ -30,6 +30,7 @@ class ClientWatch {
  private:
   struct Entry {
     HANDLE process;
+    DWORD pid;
     std::weak_ptr<ClientSession> session;
     const ClientSession* key;
     bool forgotten;

@@ -1,6 +1,6 @@
-#include "framework/win32/ComObject.h"
 #include "opcserver/ConnectionPoint.h"
 
+#include "framework/win32/ComObject.h"
 #include "opc_ae.h"
 #include "opcserver/ComCall.h"
 

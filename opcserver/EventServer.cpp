@@ -1,6 +1,6 @@
-#include "framework/win32/ComObject.h"
 #include "opcserver/EventServer.h"
 
+#include "framework/win32/ComObject.h"
 #include "opcserver/ClientWatch.h"
 #include "opcserver/ComCall.h"
 #include "opcserver/Log.h"

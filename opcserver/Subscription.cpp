@@ -1,10 +1,10 @@
-#include "framework/win32/ComObject.h"
 #include "opcserver/Subscription.h"
 
 #include <olectl.h>
 
 #include <atomic>
 
+#include "framework/win32/ComObject.h"
 #include "opc/TransportFailure.h"
 #include "opcserver/ComCall.h"
 #include "opcserver/Log.h"

@@ -1,5 +1,9 @@
 #include "settings/PropertyTable.h"
 
+#include <type_traits>
+
+#include "framework/DispatchTable.h"
+
 namespace {
 
 // Every id 1..count once: the dispatch table and the type library rely on it.
@@ -13,40 +17,29 @@ constexpr bool DispIdsAreOneToCount() {
 }
 static_assert(DispIdsAreOneToCount(), "property dispatch ids must be 1..count, each once");
 
-}  // namespace
-
-Value GetProperty(const VelmaricAESettings& s, const PropertyRow& row) {
+// Calls f with the member the row names, typed as it is.
+template <class Settings, class F>
+decltype(auto) WithMember(Settings& s, const PropertyRow& row, F&& f) {
   switch (row.type) {
     case VType::I2:
-      return Value::I2(s.*row.number);
-    case VType::Bool: {
-      Value v;  // the stored 32-bit value as it is, as the member holds it
-      v.type = VType::Bool;
-      v.i = s.*row.flag;
-      return v;
-    }
+      return f(s.*row.number);
+    case VType::Bool:
+      return f(s.*row.flag);
     case VType::Color:
-      return Value::Color(s.*row.color);
+      return f(s.*row.color);
     default:
-      return Value::Str(s.*row.text);
+      return f(s.*row.text);
   }
 }
 
+}  // namespace
+
+Value GetProperty(const VelmaricAESettings& s, const PropertyRow& row) {
+  return WithMember(s, row, [&](const auto& m) { return dispatch_detail::ToValue(row.type, m); });
+}
+
 void PutProperty(VelmaricAESettings& s, const PropertyRow& row, const Value& v) {
-  switch (row.type) {
-    case VType::I2:
-      s.*row.number = static_cast<int16_t>(v.i);
-      break;
-    case VType::Bool:
-      s.*row.flag = v.i != 0 ? 1 : 0;
-      break;
-    case VType::Color:
-      s.*row.color = static_cast<OleColor>(v.i);
-      break;
-    default:
-      s.*row.text = v.s;
-      break;
-  }
+  WithMember(s, row, [&](auto& m) { m = dispatch_detail::FromValue<std::decay_t<decltype(m)>>(row.type, v); });
 }
 
 void ExchangeProperties(VelmaricAESettings& s, PropExchange& px) {

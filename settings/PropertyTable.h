@@ -5,6 +5,7 @@
 // dispatch table, the exchange (stream, bag, reset) and the pages' bounds are
 // all made from them, and a test compares them with the type library.
 #pragma once
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -89,13 +90,11 @@ constexpr const PropertyRow* FindPropertyRow(std::u16string_view name) {
 }
 
 // The rows in dispatch-id order: kPropertyRows[kRowsByDispId[k]] has id k + 1.
-inline constexpr auto kRowsByDispId = [] {
-  struct Order {
-    size_t row[kPropertyCount] = {};
-  } order;
+inline constexpr std::array<size_t, kPropertyCount> kRowsByDispId = [] {
+  std::array<size_t, kPropertyCount> order{};
   for (size_t k = 0; k < kPropertyCount; ++k)
     for (size_t i = 0; i < kPropertyCount; ++i)
-      if (kPropertyRows[i].dispid == static_cast<DispId>(k + 1)) order.row[k] = i;
+      if (kPropertyRows[i].dispid == static_cast<DispId>(k + 1)) order[k] = i;
   return order;
 }();
 

@@ -16,6 +16,10 @@ enum : int32_t { kFieldRank = 0, kFieldTimestamp, kFieldSource, kFieldMessage, k
 // menu items and the Columns page.
 extern const char16_t* const kFieldLabels[kFieldCount];
 
+// Column widths in average characters, by field, of a new list: the defaults
+// of the width properties too.
+inline constexpr int16_t kDefaultFieldWidths[kFieldCount] = {8, 40, 40, 48, 32, 12};
+
 class EventList {
  public:
   static constexpr int32_t kCapacity = 20000;
@@ -38,7 +42,8 @@ class EventList {
   // m_nFieldOrder holds 0..5 until the control first applies FieldOrder; an
   // order that does not name each field exactly once is read as 0..5.
   int32_t m_nFieldOrder[kFieldCount] = {0, 1, 2, 3, 4, 5};
-  int32_t m_nFieldWidth[kFieldCount] = {8, 40, 40, 48, 32, 12};
+  int32_t m_nFieldWidth[kFieldCount] = {kDefaultFieldWidths[0], kDefaultFieldWidths[1], kDefaultFieldWidths[2],
+                                       kDefaultFieldWidths[3], kDefaultFieldWidths[4], kDefaultFieldWidths[5]};
   uint8_t m_bNumericField[kFieldCount] = {1, 0, 0, 0, 0, 1};
   Rect m_rcField[kFieldCount];
   int32_t m_nTotalWidth = 0;

@@ -11,6 +11,7 @@
 
 #include "framework/PropExchange.h"
 #include "framework/Value.h"
+#include "model/EventList.h"
 #include "settings/VelmaricAESettings.h"
 
 struct PropertyRow {
@@ -55,12 +56,12 @@ inline constexpr PropertyRow kPropertyRows[] = {
     property_rows::Flag(u"SuppressAcknEvents", 4, &VelmaricAESettings::m_bSuppressAcknEvents, 0),
     property_rows::Flag(u"SuppressResetEvents", 5, &VelmaricAESettings::m_bSuppressResetEvents, 0),
     property_rows::Text(u"FieldOrder", 6, &VelmaricAESettings::m_strFieldOrder, u"012345"),
-    property_rows::Number(u"Field0Width", 7, &VelmaricAESettings::m_nField0Width, 8, 0, 240),
-    property_rows::Number(u"Field1Width", 8, &VelmaricAESettings::m_nField1Width, 40, 0, 240),
-    property_rows::Number(u"Field2Width", 9, &VelmaricAESettings::m_nField2Width, 40, 0, 240),
-    property_rows::Number(u"Field3Width", 10, &VelmaricAESettings::m_nField3Width, 48, 0, 240),
-    property_rows::Number(u"Field4Width", 11, &VelmaricAESettings::m_nField4Width, 32, 0, 240),
-    property_rows::Number(u"Field5Width", 12, &VelmaricAESettings::m_nField5Width, 12, 0, 240),
+    property_rows::Number(u"Field0Width", 7, &VelmaricAESettings::m_nField0Width, kDefaultFieldWidths[0], 0, 240),
+    property_rows::Number(u"Field1Width", 8, &VelmaricAESettings::m_nField1Width, kDefaultFieldWidths[1], 0, 240),
+    property_rows::Number(u"Field2Width", 9, &VelmaricAESettings::m_nField2Width, kDefaultFieldWidths[2], 0, 240),
+    property_rows::Number(u"Field3Width", 10, &VelmaricAESettings::m_nField3Width, kDefaultFieldWidths[3], 0, 240),
+    property_rows::Number(u"Field4Width", 11, &VelmaricAESettings::m_nField4Width, kDefaultFieldWidths[4], 0, 240),
+    property_rows::Number(u"Field5Width", 12, &VelmaricAESettings::m_nField5Width, kDefaultFieldWidths[5], 0, 240),
     property_rows::Colour(u"BackColorA", 19, &VelmaricAESettings::m_clrBackColorA, 0xFFFFFF),
     property_rows::Colour(u"BackColorB", 20, &VelmaricAESettings::m_clrBackColorB, 0xFFFFFF),
     property_rows::Colour(u"BackColorC", 21, &VelmaricAESettings::m_clrBackColorC, 0xFFFFFF),

@@ -9,6 +9,7 @@
 #include "framework/headless/HeadlessWindow.h"
 #include "intake/OpcAESession.h"
 #include "tests/native/intake/SessionPeer.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -37,9 +38,9 @@ struct Control {
     ctrl.SetHost(&host);
     window.m_bIsWindow = true;
     ctrl.AttachWindow(&window);
-    ctrl.m_rcBounds = {0, 0, 800, 600};
-    ctrl.m_nRowHeight = 16;
-    OpcAESession& s = *ctrl.m_pSession;
+    Inside(ctrl.View()).m_rcBounds = {0, 0, 800, 600};
+    Inside(ctrl.View()).m_nRowHeight = 16;
+    OpcAESession& s = *ctrl.GetIntake().Session();
     Inside(s).m_arrCategoryId = {0, 1, 2, 3, 4, 5, 6, 7};
     Inside(s).m_arrCategoryName = {u"c0", u"c1", u"c2", u"c3", u"c4", u"c5", u"c6", u"c7"};
   }
@@ -56,11 +57,11 @@ void DrainBatch(benchmark::State& state, bool bottom) {
   for (auto _ : state) {
     state.PauseTiming();
     c.ctrl.Store().RemoveAll();
-    c.ctrl.m_nFirstRow = 0;
+    Inside(c.ctrl.View()).m_nFirstRow = 0;
     c.window.SetScrollRange(kSbVert, 0, 0, false);
-    AEEventCallback(c.ctrl.m_pSession->ClientHandle(), 0, 0, 20000, batch.data());
+    AEEventCallback(c.ctrl.GetIntake().Session()->ClientHandle(), 0, 0, 20000, batch.data());
     state.ResumeTiming();
-    c.ctrl.DrainQueue();
+    c.ctrl.GetIntake().Drain();
   }
   state.SetItemsProcessed(state.iterations() * 20000);
 }
@@ -71,7 +72,7 @@ void BM_DrainBottomMode(benchmark::State& state) { DrainBatch(state, true); }
 void BM_CallbackPerRecord(benchmark::State& state) {
   Control c;
   const std::vector<AEEventRecord> batch = Records(1000);
-  OpcAESession& s = *c.ctrl.m_pSession;
+  OpcAESession& s = *c.ctrl.GetIntake().Session();
   for (auto _ : state) {
     AEEventCallback(s.ClientHandle(), 0, 0, 1000, batch.data());
     state.PauseTiming();

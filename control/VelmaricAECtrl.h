@@ -1,29 +1,24 @@
-// CVelmaricAECtrl: the alarm-and-event list control. This header declares the
-// whole class; its members are defined by subsystem: control/ (properties,
-// persistence, automation), view/ (painting, scrolling, column sizing, the
-// context menu and its commands, find, About), intake/ (timer drain, watchdog,
-// connect and disconnect).
+// CVelmaricAECtrl: the alarm-and-event list control. It composes the
+// property set (the VelmaricAESettings it inherits), the store and its lock,
+// the view that paints and works the list, and the intake that fills it. Its
+// message map forwards to the view and the intake; its automation methods
+// and the menu's connection, refresh, reset and About commands call their
+// faces. As the intake's sink it adds rows to the store with the view
+// following them, and fires NewEvent.
 #pragma once
-#include <array>
-#include <memory>
-#include <mutex>
+#include <cstdint>
+#include <optional>
 
-#include "control/ControlPlatform.h"
+#include "framework/ControlPlatform.h"
 #include "framework/OleControl.h"
+#include "framework/ThreadSafety.h"
+#include "intake/Intake.h"
+#include "intake/IntakeSink.h"
 #include "model/EventList.h"
 #include "settings/VelmaricAESettings.h"
+#include "view/EventListView.h"
 
-class CFindDlg;
-class OpcAESession;
-struct OpcAEMessage;
-
-// The find dialog is defined with the view; the control only holds it.
-struct FindDlgDeleter {
-  void operator()(CFindDlg* dialog) const;
-};
-
-// The persistent properties are the VelmaricAESettings members it inherits.
-class CVelmaricAECtrl : public COleControl, public VelmaricAESettings {
+class CVelmaricAECtrl : public COleControl, public VelmaricAESettings, private IntakeSink {
  public:
   class CVelmaricAECtrlFactory;  // the COM class factory (win32 shell)
 
@@ -52,6 +47,7 @@ class CVelmaricAECtrl : public COleControl, public VelmaricAESettings {
   bool OnSetCursor(uintptr_t window, int hitTest, int mouseMsg);
   void OnLButtonDown(uint32_t flags, Point point);
   void OnContextMenu(uintptr_t window, Point screen);
+  void OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid) override;
 
   // Command-update handlers of the context menu, one per command.
   void OnUpdateRefreshEvents(CCmdUI* pCmdUI);
@@ -65,100 +61,42 @@ class CVelmaricAECtrl : public COleControl, public VelmaricAESettings {
   void OnUpdateAbout(CCmdUI* pCmdUI);
   void OnUpdateResetProperties(CCmdUI* pCmdUI);
 
-  // The commands.
-  void RunCommand(uint32_t id, int32_t field);
-  void ClearAll();
-  void SortRows(int32_t field, int32_t direction);
-  void SetBusy(bool busy);
-  void RefreshEvents();
+  // The menu's commands that are the control's own.
+  void RunCommand(uint32_t id);
   void ResetProperties();
-  void OnFind();
-  void OnRepeatFind();
-  void Search();
   void OnAbout();
 
-  // Column sizing: the field whose column the list x lies inside (-1: none),
-  // the field whose header border a client point is on while sizing is
-  // possible (-1: none), and the modal drag of that border from `start`.
-  int32_t ColumnAt(int32_t listX) const;
-  int32_t BorderAt(Point client) const;
-  bool IsLaidOut() const { return m_nRowHeight > 0 && m_nCharWidth > 0; }
-  void DragBorder(int32_t field, Point start);
-
-  // Painting and scrolling.
-  void OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid) override;
-  void ApplyFieldSettings();
-  // Field0Width..Field5Width, by field.
-  std::array<int16_t*, kFieldCount> FieldWidthProperties();
-  void DrawList(Canvas& dc);
-  void DrawHeader(Canvas& dc);
-  void DrawHeaderCell(Canvas& dc, Rect r, const String& label);
-  void DrawRows(Canvas& dc);
-  void GetSeverityColors(int32_t severity, ColorRef& text, ColorRef& back, Canvas& dc);
-  void UpdateScrollBars();
-  int32_t VisibleRows() const;
-
-  // Intake. The session starts with the control and is stopped first when it
-  // is destroyed, before the store.
-  void StartSession();
-  void StopSession();
-  void DrainQueue();
-  void ConvertTaken(OpcAESession& session);
-  void ScheduleNextDrain(bool recordsLeft);
-  void AddEventRow(const String& timestamp, const String& source, const String& message,
-                   const String& category, const String& severity);
-  // A row of the control's own (watchdog, dropped notifications): `*` in
-  // every cell but the message, the source "* Velmaric AE *", no NewEvent.
-  void AddMarkerRow(const String& message);
-  void CheckWatchdog();
-  // The vertical scroll bar as the rows added so far would have left it;
-  // a drain shows it once, at its end, instead of after every row.
-  struct ScrollBatch {
-    int32_t min = 0;
-    int32_t max = 0;
-    bool added = false;  // the range was set
-    bool moved = false;  // the view followed a new row
-  };
-  ScrollBatch BeginScrollBatch();
-  void FollowNewRow(ScrollBatch& batch);
-  void EndScrollBatch(const ScrollBatch& batch);
-
+  // A row added to the store, the view following it (one drain's rows are
+  // shown together at its end).
+  void AddEventRow(const String& timestamp, const String& source, const String& message, const String& category,
+                   const String& severity) override;
   // The NewEvent event (event 1).
-  void FireNewEvent(double date, const String& source, const String& message,
-                    const String& category, int16_t severity);
+  void FireNewEvent(double date, const String& source, const String& message, const String& category,
+                    int16_t severity);
 
-  EventList& Store() { return *m_pEventList; }
-  OpcAESession* Session() { return m_pSession.get(); }
+  EventList& Store() { return m_store; }
+  RecursiveTimedMutex& StoreLock() { return m_storeLock; }
+  EventListView& View() { return m_view; }
+  Intake& GetIntake() { return m_intake; }
+  ControlPlatform& Platform() { return m_platform; }
 
-  // ---- Intake: filter constants, session, store lock, watchdog.
-  const uint32_t m_nResetCategory = 1;
-  const uint32_t m_nAcknCategory = 3;
-  const uint32_t m_nCategoryMask = 0xFF;
-  const uint32_t m_nHiddenCategory = 0x8000;
+ private:
+  // IntakeSink
+  WindowPort& TimerWindow() override { return Window(); }
+  void BeginRows() override;
+  void EndRows() override;
+  void Announce(double date, const String& source, const String& message, const String& category,
+                int16_t severity) override;
+  void Drained() override;
 
   ControlPlatform m_platform;
-  std::unique_ptr<EventList> m_pEventList;
-  std::shared_ptr<OpcAESession> m_pSession;
-  std::recursive_timed_mutex m_mtxStore;
-  uint32_t m_dwWatchdogTimeout = 60000;
-  uint32_t m_dwWatchdogTick = 0;
-  bool m_bWatchdogFired = false;
-  bool m_bDraining = false;  // a NewEvent handler that pumps messages must not re-enter the drain
-  bool m_bCatchingUp = false;  // records were left over: the timer runs at its short period
-  ScrollBatch* m_pScrollBatch = nullptr;  // set while a drain adds rows
-
-  // ---- View state. Zero until the first paint: no layout, no visible rows.
-  int32_t m_nCharWidth = 0;
-  int32_t m_nRowHeight = 0;
-  Rect m_rcBounds;
-  int32_t m_nHScrollPos = 0;
-  int32_t m_nFirstRow = 0;
-  int32_t m_nFindRow = 0;
-  int32_t m_nFindColumn = -1;
-  bool m_bBusy = false;
-  bool m_bSizing = false;
-
-  // ---- Find: the dialog keeps the last search text from one Find to the next.
-  std::unique_ptr<CFindDlg, FindDlgDeleter> m_dlgFind;
-  void CreateFindDialog();
+  EventList m_store;
+  // Taken on the window thread only, around everything that reads or changes
+  // the store; recursive, since a modal loop inside one (the miss box, a
+  // NewEvent handler) lets the drain and painting in on the same thread.
+  RecursiveTimedMutex m_storeLock;
+  EventListView m_view;
+  std::optional<EventListView::ScrollBatch> m_rows;  // while a drain adds rows
+  // Last: the session stops before anything it delivers into goes.
+  Intake m_intake;
 };

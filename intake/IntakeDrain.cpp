@@ -1,11 +1,11 @@
 // The window side of the intake: timer 1 drains the session's queue into the
-// list and announces each record through NewEvent.
+// sink's rows and announces each record through NewEvent; the watchdog writes
+// its row after a silence.
 #include <chrono>
 #include <string>
 
-#include "control/VelmaricAECtrl.h"
+#include "intake/Intake.h"
 #include "intake/OpcAESession.h"
-#include "intake/TimedLock.h"
 #include "intake/TimestampText.h"
 
 namespace {
@@ -27,32 +27,21 @@ String DroppedText(uint64_t count) {
 }
 }  // namespace
 
-int CVelmaricAECtrl::OnCreate() {
-  if (COleControl::OnCreate() == -1) return -1;
-  m_bBusy = false;
-  m_bSizing = false;
+void Intake::OnWindowCreated() {
   m_bCatchingUp = false;
-  Window().SetTimer(kDrainTimer, kDrainPeriodMs);
-  return 0;
+  m_sink.TimerWindow().SetTimer(kDrainTimer, kDrainPeriodMs);
 }
 
-void CVelmaricAECtrl::OnDestroy() {
-  COleControl::OnDestroy();
-  Window().KillTimer(kDrainTimer);
+void Intake::OnWindowDestroyed() {
+  m_sink.TimerWindow().KillTimer(kDrainTimer);
   m_bCatchingUp = false;
 }
 
-void CVelmaricAECtrl::OnTimer(uint32_t id) {
-  if (id == kDrainTimer) DrainQueue();
+void Intake::OnTimer(uint32_t id) {
+  if (id == kDrainTimer) Drain();
 }
 
-void CVelmaricAECtrl::FireNewEvent(double date, const String& source, const String& message,
-                                   const String& category, int16_t severity) {
-  COleControl::FireEvent(1, {Value::Date(date), Value::Str(source), Value::Str(message),
-                             Value::Str(category), Value::I2(severity)});
-}
-
-void CVelmaricAECtrl::DrainQueue() {
+void Intake::Drain() {
   // A NewEvent handler that pumps messages lets the timer fire inside the
   // drain; the recursive locks would let that nested tick in.
   if (m_bDraining || !m_pSession) return;
@@ -62,57 +51,66 @@ void CVelmaricAECtrl::DrainQueue() {
   const std::shared_ptr<OpcAESession> keep = m_pSession;
   OpcAESession& session = *keep;
   if (session.TryTakeQueue(kLockWait)) {
-    if (TryLockFor(m_mtxStore, kLockWait)) {
+    if (m_storeLock.TryLockFor(kLockWait)) {
       ConvertTaken(session);
       CheckWatchdog();
-      m_mtxStore.unlock();
+      m_storeLock.unlock();
     } else {
       CheckWatchdog();
     }
   }
-  if (!m_bSizing) Window().Invalidate(true);
+  m_sink.Drained();
   ScheduleNextDrain(session.HasTaken());
   m_bDraining = false;
 }
 
-void CVelmaricAECtrl::ConvertTaken(OpcAESession& session) {
-  TimePort* time = m_platform.time;
-  Clock& clock = *m_platform.clock;
-  const uint32_t start = clock.GetTickCount();
-  // The scroll bar and the view are brought to their final state once for
-  // the whole share: per row, a visible window's scroll bar costs
-  // milliseconds.
-  ScrollBatch scroll = BeginScrollBatch();
-  m_pScrollBatch = &scroll;
+void Intake::ConvertTaken(OpcAESession& session) {
+  const uint32_t start = m_clock.GetTickCount();
+  // The sink shows the rows once for the whole share: per row, a visible
+  // window's scroll bar costs milliseconds.
+  m_sink.BeginRows();
   // Whatever was dropped came just before the records now taken: the marker
   // goes in their place, like the watchdog row without a NewEvent.
   if (const uint64_t dropped = session.TakeDropCount()) AddMarkerRow(DroppedText(dropped));
-  while (session.HasTaken() && clock.GetTickCount() - start < kTickBudgetMs) {
-    m_dwWatchdogTimeout = static_cast<uint32_t>(static_cast<int32_t>(m_nWatchdogTimeout) * 1000);
-    m_dwWatchdogTick = clock.GetTickCount();
+  while (session.HasTaken() && m_clock.GetTickCount() - start < kTickBudgetMs) {
+    m_dwWatchdogTimeout = static_cast<uint32_t>(static_cast<int32_t>(m_settings.m_nWatchdogTimeout) * 1000);
+    m_dwWatchdogTick = m_clock.GetTickCount();
     m_bWatchdogFired = false;
 
     const std::unique_ptr<OpcAEMessage> record = session.NextTaken();
     const OpcAEMessage& r = *record;
     const uint32_t c = r.category;
-    const bool hidden = c == m_nHiddenCategory ||
-                        (m_bSuppressAcknEvents && (c & m_nCategoryMask) == m_nAcknCategory) ||
-                        (m_bSuppressResetEvents && (c & m_nCategoryMask) == m_nResetCategory);
+    const bool hidden = c == kHiddenCategory ||
+                        (m_settings.m_bSuppressAcknEvents && (c & kCategoryMask) == kAcknCategory) ||
+                        (m_settings.m_bSuppressResetEvents && (c & kCategoryMask) == kResetCategory);
     String category;
     if (!hidden) {
       session.GetCategoryName(r, category);
-      AddEventRow(TimestampText(time, r.time, m_bLocalizeTimestamps != 0), r.source, r.message, category,
-                  SeverityText(r.severity));
+      m_sink.AddEventRow(TimestampText(m_time, r.time, m_settings.m_bLocalizeTimestamps != 0), r.source, r.message,
+                         category, SeverityText(r.severity));
     }
-    FireNewEvent(NewEventDate(time, r.time), r.source, r.message, category,
-                 static_cast<int16_t>(r.severity & 0xFFFF));
+    m_sink.Announce(NewEventDate(m_time, r.time), r.source, r.message, category,
+                    static_cast<int16_t>(r.severity & 0xFFFF));
   }
-  m_pScrollBatch = nullptr;
-  EndScrollBatch(scroll);
+  m_sink.EndRows();
 }
 
-void CVelmaricAECtrl::ScheduleNextDrain(bool recordsLeft) {
-  if (recordsLeft == m_bCatchingUp || !Window().IsWindow()) return;
+void Intake::ScheduleNextDrain(bool recordsLeft) {
+  WindowPort& wnd = m_sink.TimerWindow();
+  if (recordsLeft == m_bCatchingUp || !wnd.IsWindow()) return;
   m_bCatchingUp = recordsLeft;
-  Window().SetTimer(kDrainTimer, recordsLeft ? kCatchUpPeriodMs : kDrainPeriodMs);
+  wnd.SetTimer(kDrainTimer, recordsLeft ? kCatchUpPeriodMs : kDrainPeriodMs);
+}
+
+void Intake::AddMarkerRow(const String& message) {
+  m_sink.AddEventRow(u"*", u"* Velmaric AE *", message, u"*", u"*");
+}
+
+void Intake::CheckWatchdog() {
+  if (m_dwWatchdogTimeout == 0) return;
+  const uint32_t silence = m_clock.GetTickCount() - m_dwWatchdogTick;
+  if (silence > m_dwWatchdogTimeout && !m_bWatchdogFired) {
+    m_bWatchdogFired = true;
+    AddMarkerRow(u"* Watchdog timed out  - not receiving alarms & events *");
+  }
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "intake/TimedLock.h"
 
 OpcAESession::OpcAESession(Clock& clock, AELibraryLoader* loader)
     : m_clock(clock), m_pLoader(loader) {}
@@ -86,8 +85,8 @@ void OpcAESession::LoadEventCategories(AELibrary& library) {
   const char16_t* const* names = nullptr;
   library.QueryEventCategories(m_hConnection, 1, &count, &ids, &names);
   if (!ids || !names) count = 0;
-  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
-  std::lock_guard<std::mutex> table(m_mtxCategories);
+  LockGuard<RecursiveTimedMutex> lock(m_mtxQueue);
+  LockGuard<Mutex> table(m_mtxCategories);
   m_arrCategoryId.assign(ids, ids + count);
   m_arrCategoryName.clear();
   m_arrCategoryName.reserve(count);
@@ -97,7 +96,7 @@ void OpcAESession::LoadEventCategories(AELibrary& library) {
 void OpcAESession::CloseConnection(AELibrary* library) {
   if (m_hConnection != 0 && library) library->DisconnectOPC_AE(m_hConnection);
   m_hConnection = 0;
-  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
+  LockGuard<RecursiveTimedMutex> lock(m_mtxQueue);
   m_nDiscarded += m_arrQueue.size();
   m_arrQueue.clear();
   ++m_nClosings;
@@ -109,7 +108,7 @@ void OpcAESession::Append(Queue& batch, uint64_t skipped, uint64_t failed) {
   size_t bytes = 0;
   for (const std::unique_ptr<OpcAEMessage>& m : batch) bytes += QueuedBytes(*m);
   const auto asked = std::chrono::steady_clock::now();
-  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
+  LockGuard<RecursiveTimedMutex> lock(m_mtxQueue);
   const auto waited = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - asked);
   const uint32_t us = static_cast<uint32_t>(std::min<int64_t>(waited.count(), UINT32_MAX));
   uint32_t longest = m_nLongestQueueWaitUs.load(std::memory_order_relaxed);
@@ -178,9 +177,9 @@ void OpcAESession::DropOldest(Queue& from, size_t& bytes, Queue& later) noexcept
 }
 
 bool OpcAESession::TryTakeQueue(std::chrono::milliseconds wait) {
-  if (!TryLockFor(m_mtxQueue, wait)) return false;
+  if (!m_mtxQueue.TryLockFor(wait)) return false;
   Queue stale;  // freed on return, after the unlock, not under the lock
-  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue, std::adopt_lock);
+  LockGuard<RecursiveTimedMutex> lock(m_mtxQueue, LockGuard<RecursiveTimedMutex>::AdoptLock{});
   stale = TakeQueue();
   return true;
 }
@@ -192,7 +191,7 @@ uint64_t OpcAESession::TakeDropCount() {
 }
 
 OpcAESession::Figures OpcAESession::IntakeFigures() const {
-  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
+  LockGuard<RecursiveTimedMutex> lock(m_mtxQueue);
   return {m_nLongestQueueWaitUs.load(), m_nDiscarded + m_nDropped};
 }
 
@@ -204,7 +203,7 @@ std::unique_ptr<OpcAEMessage> OpcAESession::NextTaken() {
 }
 
 void OpcAESession::DropTaken() {
-  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxQueue);
+  LockGuard<RecursiveTimedMutex> lock(m_mtxQueue);
   m_nDiscarded += m_arrTaken.size();
   m_arrTaken.clear();
   m_nTakenBytes = 0;
@@ -253,7 +252,7 @@ bool OpcAESession::RequestDisconnect() {
 
 void OpcAESession::GetCategoryName(const OpcAEMessage& record, String& name) const {
   name.clear();
-  std::lock_guard<std::mutex> table(m_mtxCategories);
+  LockGuard<Mutex> table(m_mtxCategories);
   for (size_t i = 0; i < m_arrCategoryId.size() && i < m_arrCategoryName.size(); ++i) {
     if (m_arrCategoryId[i] == record.category) {
       name = m_arrCategoryName[i];

@@ -9,12 +9,12 @@
 #include <chrono>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
-#include "framework/Clock.h"
 #include "framework/AELibrary.h"
+#include "framework/Clock.h"
+#include "framework/ThreadSafety.h"
 #include "intake/OpcAEMessage.h"
 
 enum SessionState : int32_t {
@@ -120,22 +120,21 @@ class OpcAESession {
   // Taken records left over from a connection closed since are dropped like
   // the queue CloseConnection emptied. Then the oldest taken records are
   // dropped while the two together are over the bound. All of them are
-  // returned for the caller to free after unlocking. Under m_mtxQueue.
-  Queue TakeQueue();
+  // returned for the caller to free after unlocking.
+  Queue TakeQueue() REQUIRES(m_mtxQueue);
 
-  mutable std::recursive_timed_mutex m_mtxQueue;
-  Queue m_arrQueue;  // under m_mtxQueue
+  mutable RecursiveTimedMutex m_mtxQueue;
+  Queue m_arrQueue GUARDED_BY(m_mtxQueue);
   QueueBounds m_bounds = kQueueBounds;  // set before the first delivery
-  // Bytes of m_arrQueue's records, under m_mtxQueue.
-  size_t m_nQueuedBytes = 0;
-  // Records dropped for the bound in all, under m_mtxQueue.
-  uint64_t m_nDropped = 0;
-  // Dropped since the drain last took the count, under m_mtxQueue.
-  uint64_t m_nDropsToShow = 0;
+  // Bytes of m_arrQueue's records.
+  size_t m_nQueuedBytes GUARDED_BY(m_mtxQueue) = 0;
+  // Records dropped for the bound in all.
+  uint64_t m_nDropped GUARDED_BY(m_mtxQueue) = 0;
+  // Dropped since the drain last took the count.
+  uint64_t m_nDropsToShow GUARDED_BY(m_mtxQueue) = 0;
   // The library's thread dropped records newer than those in the hand-over:
-  // those go too at the next take, so what is dropped stays one run. Under
-  // m_mtxQueue.
-  bool m_bQueueOverran = false;
+  // those go too at the next take, so what is dropped stays one run.
+  bool m_bQueueOverran GUARDED_BY(m_mtxQueue) = false;
 
   std::thread m_hThread;
   uintptr_t m_hConnection = 0;  // worker thread only
@@ -143,12 +142,12 @@ class OpcAESession {
   // Written by the worker under m_mtxQueue and m_mtxCategories; the drain
   // reads it under m_mtxCategories alone, since it converts without the
   // queue lock.
-  std::vector<uint32_t> m_arrCategoryId;
-  std::vector<String> m_arrCategoryName;
-  mutable std::mutex m_mtxCategories;
+  mutable Mutex m_mtxCategories;
+  std::vector<uint32_t> m_arrCategoryId GUARDED_BY(m_mtxCategories);
+  std::vector<String> m_arrCategoryName GUARDED_BY(m_mtxCategories);
   std::atomic<bool> m_bRefresh{false};
-  // Records thrown away undelivered (closed connection, stopped control), under m_mtxQueue.
-  uint64_t m_nDiscarded = 0;
+  // Records thrown away undelivered (closed connection, stopped control).
+  uint64_t m_nDiscarded GUARDED_BY(m_mtxQueue) = 0;
   // The longest a library thread waited for the queue lock in Append, in µs.
   std::atomic<uint32_t> m_nLongestQueueWaitUs{0};
 
@@ -167,15 +166,14 @@ class OpcAESession {
   void Report(int32_t from, int32_t to);
   // Drops the oldest record of `from` (whose bytes it keeps) for the bound
   // and counts it; the record goes into `later`, to be freed after unlocking.
-  // Under m_mtxQueue.
-  void DropOldest(Queue& from, size_t& bytes, Queue& later) noexcept;
+  void DropOldest(Queue& from, size_t& bytes, Queue& later) noexcept REQUIRES(m_mtxQueue);
 
   static std::atomic<int> s_nLiveWorkers;
 
   Clock& m_clock;
   AELibraryLoader* m_pLoader;
-  uint32_t m_nClosings = 0;  // connections closed so far, under m_mtxQueue
-  uint32_t m_nTakenAt = 0;   // m_nClosings when m_arrTaken was last filled, under m_mtxQueue
+  uint32_t m_nClosings GUARDED_BY(m_mtxQueue) = 0;  // connections closed so far
+  uint32_t m_nTakenAt GUARDED_BY(m_mtxQueue) = 0;   // m_nClosings when m_arrTaken was last filled
 };
 
 // The library's notification callback: queues a copy of each record.

@@ -3,6 +3,8 @@
 // the names the rest of the control uses; their defaults, ids, stored order
 // and page bounds are in PropertyTable.h, nowhere else.
 #pragma once
+#include <array>
+
 #include "framework/Types.h"
 
 struct VelmaricAESettings {
@@ -39,4 +41,9 @@ struct VelmaricAESettings {
   Bool32 m_bHideResetPropertiesMenuItem = 0;
   Bool32 m_bHideConnectionMenuItems = 0;
   Bool32 m_bDisableColumnSizing = 0;
+
+  // Field0Width..Field5Width, by field.
+  std::array<int16_t*, 6> FieldWidthProperties() {
+    return {&m_nField0Width, &m_nField1Width, &m_nField2Width, &m_nField3Width, &m_nField4Width, &m_nField5Width};
+  }
 };

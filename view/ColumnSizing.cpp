@@ -1,23 +1,23 @@
 // Column sizing with the mouse: the sizing cursor over a header border, and
 // the modal drag of that border with a clipped pointer and an inverted
 // tracking line. The new width goes straight into the width properties.
-#include "control/VelmaricAECtrl.h"
+#include "view/EventListView.h"
 #include "resources/resource.h"
 #include "view/ListCoordinates.h"
 
 using velmaric_view::Clamp32;
 
-int32_t CVelmaricAECtrl::BorderAt(Point client) const {
+int32_t EventListView::BorderAt(Point client) const {
   // Before the first paint there is no header to hit.
-  if (m_bDisableColumnSizing || !IsLaidOut() || client.y > m_nRowHeight) return -1;
-  return m_pEventList->HitTestBorder(Clamp32(int64_t{client.x} + m_nHScrollPos));
+  if (m_settings.m_bDisableColumnSizing || !IsLaidOut() || client.y > m_nRowHeight) return -1;
+  return m_store.HitTestBorder(Clamp32(int64_t{client.x} + m_nHScrollPos));
 }
 
-bool CVelmaricAECtrl::OnSetCursor(uintptr_t, int, int) {
+bool EventListView::SetCursor() {
   UiPort& ui = Ui();
   if (m_bBusy) {
     ui.SetSystemCursor(SystemCursor::Wait);
-    return Default() != 0;
+    return false;
   }
   const Point p = Window().ScreenToClient(ui.GetCursorPos());
   if (BorderAt(p) >= 0) {
@@ -28,22 +28,23 @@ bool CVelmaricAECtrl::OnSetCursor(uintptr_t, int, int) {
     ui.SetSystemCursor(SystemCursor::Arrow);
     return true;
   }
-  return Default() != 0;
+  return false;
 }
 
-void CVelmaricAECtrl::OnLButtonDown(uint32_t flags, Point point) {
+bool EventListView::OnLButtonDown(Point point) {
   const int32_t field = BorderAt(point);
-  if (field >= 0) DragBorder(field, point);
-  COleControl::OnLButtonDown(flags, point);
+  if (field < 0) return false;
+  DragBorder(field, point);
+  return true;
 }
 
-void CVelmaricAECtrl::DragBorder(int32_t field, Point start) {
+void EventListView::DragBorder(int32_t field, Point start) {
   UiPort& ui = Ui();
   Window().SetCapture();
 
   // Sideways only, at the click's height, from six pixels right of the
   // column's drawn left edge to the control's right edge.
-  const Rect& column = Store().m_rcField[field];
+  const Rect& column = m_store.m_rcField[field];
   const Point clipFrom =
       Window().ClientToScreen(Point{Clamp32(int64_t{column.left} - m_nHScrollPos + 6), start.y});
   const Point clipTo = Window().ClientToScreen(Point{m_rcBounds.right, start.y});
@@ -88,13 +89,13 @@ void CVelmaricAECtrl::DragBorder(int32_t field, Point start) {
 
   // The drag only starts once the layout exists; a paint during the drag
   // measures again, and a font without a width leaves the width as it was.
-  EventList& store = Store();
+  EventList& store = m_store;
   if (m_nCharWidth > 0) {
     const int64_t pixels = static_cast<int64_t>(x) + m_nHScrollPos - store.m_rcField[field].left;
     store.m_nFieldWidth[field] = static_cast<int32_t>(pixels / m_nCharWidth);
   }
   // Written directly: no change notification, and the control is not marked modified.
-  const std::array<int16_t*, kFieldCount> widths = FieldWidthProperties();
+  const std::array<int16_t*, kFieldCount> widths = m_settings.FieldWidthProperties();
   for (int f = 0; f < kFieldCount; ++f) *widths[f] = static_cast<int16_t>(store.m_nFieldWidth[f]);
-  InvalidateControl();
+  m_control.InvalidateControl();
 }

@@ -1,22 +1,21 @@
 // The context menu: built afresh for every request from the hide properties
 // and the column under the pointer, tracked with the chosen id returned, and
 // the chosen command carried out before the menu is destroyed.
-#include "control/VelmaricAECtrl.h"
-#include "intake/OpcAESession.h"
+#include "view/EventListView.h"
 #include "resources/resource.h"
 #include "view/ListCoordinates.h"
 
-int32_t CVelmaricAECtrl::ColumnAt(int32_t listX) const {
-  const EventList& store = *m_pEventList;
+int32_t EventListView::ColumnAt(int32_t listX) const {
+  const EventList& store = m_store;
   for (int32_t f = 0; f < kFieldCount; ++f)
     if (store.m_rcField[f].left < listX && listX < store.m_rcField[f].right) return f;
   return -1;
 }
 
-void CVelmaricAECtrl::OnContextMenu(uintptr_t window, Point screen) {
+void EventListView::OnContextMenu(uintptr_t window, Point screen) {
   CMenu menu(Ui());
   if (!menu.CreatePopupMenu()) return;
-  if (!m_bHideClearAllMenuItem) menu.AppendMenu(kMfString, ID_CLEAR_ALL, u"Clear All");
+  if (!m_settings.m_bHideClearAllMenuItem) menu.AppendMenu(kMfString, ID_CLEAR_ALL, u"Clear All");
   menu.AppendMenu(kMfString, ID_REFRESH_EVENTS, u"Refresh events");
 
   // The pointer's y plays no part: header, rows and the space below count.
@@ -33,13 +32,13 @@ void CVelmaricAECtrl::OnContextMenu(uintptr_t window, Point screen) {
   menu.AppendMenu(kMfSeparator);
   menu.AppendMenu(kMfString, ID_FIND, u"Find...");
   menu.AppendMenu(kMfString, ID_REPEAT_FIND, u"Repeat last find");
-  if (!m_bHideConnectionMenuItems) {
+  if (!m_settings.m_bHideConnectionMenuItems) {
     menu.AppendMenu(kMfSeparator);
     menu.AppendMenu(kMfString, ID_CONNECT, u"Connect to AE server");
     menu.AppendMenu(kMfString, ID_DISCONNECT, u"Disconnect from AE server");
   }
   menu.AppendMenu(kMfSeparator);
-  if (!m_bHideResetPropertiesMenuItem) menu.AppendMenu(kMfString, ID_RESET_PROPERTIES, u"Reset all properties to default");
+  if (!m_settings.m_bHideResetPropertiesMenuItem) menu.AppendMenu(kMfString, ID_RESET_PROPERTIES, u"Reset all properties to default");
   menu.AppendMenu(kMfString, ID_ABOUT, u"About");
 
   const Point at = Window().ClientToScreen(client);
@@ -49,18 +48,16 @@ void CVelmaricAECtrl::OnContextMenu(uintptr_t window, Point screen) {
   menu.DestroyMenu();
 }
 
-void CVelmaricAECtrl::RunCommand(uint32_t id, int32_t field) {
+void EventListView::RunCommand(uint32_t id, int32_t field) {
   switch (id) {
-    case ID_REFRESH_EVENTS: RefreshEvents(); break;
     case ID_CLEAR_ALL: ClearAll(); break;
-    case ID_CONNECT: ConnectOpc(); break;  // the outcome shows in the list and the next menu
-    case ID_DISCONNECT: DisconnectOpc(); break;
     case ID_SORT_ASCENDING: SortRows(field, +1); break;
     case ID_SORT_DESCENDING: SortRows(field, -1); break;
     case ID_FIND: OnFind(); break;
     case ID_REPEAT_FIND: OnRepeatFind(); break;
-    case ID_ABOUT: OnAbout(); break;
-    case ID_RESET_PROPERTIES: ResetProperties(); break;
-    default: break;  // 0: the menu was dismissed
+    case 0: break;  // the menu was dismissed
+    default:  // refresh, connection, About, reset: the control's
+      if (m_onCommand) m_onCommand(id);
+      break;
   }
 }

@@ -2,7 +2,7 @@
 // in display order, row by row, from just after the last hit. A hit becomes
 // the bottom row of the view (or the view goes to the top) and its column is
 // scrolled into view; a miss is reported in a message box.
-#include "control/VelmaricAECtrl.h"
+#include "view/EventListView.h"
 #include "view/FindDlg.h"
 
 namespace {
@@ -10,8 +10,8 @@ const char16_t kNotFound[] = u"The specified text was not found.    ";
 const char16_t kFindCaption[] = u"Alarms & Events view";
 }  // namespace
 
-void CVelmaricAECtrl::OnFind() {
-  if (Store().GetRowCount() == 0) return;
+void EventListView::OnFind() {
+  if (m_store.GetRowCount() == 0) return;
   if (m_dlgFind->DoModal() != kIdOk) return;  // text and last hit stay as they were
   m_nFindColumn = -1;
   m_nFindRow = 0;
@@ -20,9 +20,9 @@ void CVelmaricAECtrl::OnFind() {
   SetBusy(false);
 }
 
-void CVelmaricAECtrl::OnRepeatFind() { Search(); }
+void EventListView::OnRepeatFind() { Search(); }
 
-void CVelmaricAECtrl::Search() {
+void EventListView::Search() {
   const String& text = m_dlgFind->m_strFind;
   if (text.empty()) return;
   int32_t p = m_nFindColumn + 1 < 0 ? 0 : m_nFindColumn + 1;
@@ -34,8 +34,8 @@ void CVelmaricAECtrl::Search() {
 
   // Held until the search ends, the message box included: the drain and the
   // paint that run inside the box's loop take it again on this thread.
-  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxStore);
-  const EventList& store = Store();
+  LockGuard<RecursiveTimedMutex> lock(m_storeLock);
+  const EventList& store = m_store;
   const int32_t rows = store.GetRowCount();
   for (; r < rows; ++r, p = 0) {
     for (; p < kFieldCount; ++p) {

@@ -1,6 +1,5 @@
 #include "view/FindDlg.h"
 
-#include "control/VelmaricAECtrl.h"
 #include "resources/resource.h"
 
 namespace {
@@ -18,7 +17,3 @@ void CFindDlg::DoDataExchange(CDataExchange* pDX) {
   DDV_MaxChars(pDX, text, kMaxFindText);
   if (pDX->m_bSaveAndValidate && !pDX->Failed()) m_strFind = text;
 }
-
-void FindDlgDeleter::operator()(CFindDlg* dialog) const { delete dialog; }
-
-void CVelmaricAECtrl::CreateFindDialog() { m_dlgFind.reset(new CFindDlg(&Ui())); }

@@ -1,8 +1,8 @@
 // The paint pass: metrics and layout from the current properties, then the
 // whole list drawn off screen and copied to the target in one step.
-#include "control/VelmaricAECtrl.h"
+#include "view/EventListView.h"
 
-void CVelmaricAECtrl::OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid) {
+void EventListView::Draw(Canvas& dc, const Rect& bounds, const Rect& invalid) {
   if (invalid.IsEmpty()) return;
 
   uintptr_t oldFont = dc.SelectControlFont();
@@ -14,7 +14,7 @@ void CVelmaricAECtrl::OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid
   m_nCharWidth = tm.aveCharWidth;
 
   ApplyFieldSettings();
-  Store().LayoutFields(m_nCharWidth, m_nRowHeight);
+  m_store.LayoutFields(m_nCharWidth, m_nRowHeight);
   m_rcBounds = bounds;
 
   std::unique_ptr<Canvas> memory = dc.CreateMemoryCanvas();
@@ -36,9 +36,9 @@ void CVelmaricAECtrl::OnDraw(Canvas& dc, const Rect& bounds, const Rect& invalid
   dc.CopyFrom(*memory, bounds.right, bounds.bottom);
 }
 
-void CVelmaricAECtrl::DrawList(Canvas& dc) {
+void EventListView::DrawList(Canvas& dc) {
   uintptr_t oldFont = dc.SelectControlFont();
-  dc.FillRect(m_rcBounds, TranslateColor(GetBackColor(), dc));
+  dc.FillRect(m_rcBounds, TranslateColor(m_control.GetBackColor(), dc));
   DrawHeader(dc);
   DrawRows(dc);
   dc.RestoreFont(oldFont);

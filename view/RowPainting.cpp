@@ -1,17 +1,17 @@
 // The rows: one band per row in its severity colours, cell texts inset six
 // pixels from their column's edges, and the last find hit inverted.
-#include "control/VelmaricAECtrl.h"
+#include "view/EventListView.h"
 #include "model/SortText.h"
 #include "view/Ampersands.h"
 #include "view/ListCoordinates.h"
 
 using velmaric_view::Clamp32;
 
-void CVelmaricAECtrl::DrawRows(Canvas& dc) {
+void EventListView::DrawRows(Canvas& dc) {
   dc.SetBkMode(kBkTransparent);
 
-  std::lock_guard<std::recursive_timed_mutex> lock(m_mtxStore);
-  const EventList& store = Store();
+  LockGuard<RecursiveTimedMutex> lock(m_storeLock);
+  const EventList& store = m_store;
   const int32_t rowCount = store.GetRowCount();
   const int32_t findField = (m_nFindColumn >= 0 && m_nFindColumn < kFieldCount)
                                 ? store.m_nFieldOrder[m_nFindColumn]

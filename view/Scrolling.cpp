@@ -1,6 +1,6 @@
 // The scroll bars and the two scroll-message handlers: whole rows vertically,
 // pixels horizontally.
-#include "control/VelmaricAECtrl.h"
+#include "view/EventListView.h"
 #include "view/ListCoordinates.h"
 
 using velmaric_view::Clamp32;
@@ -13,16 +13,16 @@ enum : int {
 };
 }  // namespace
 
-int32_t CVelmaricAECtrl::VisibleRows() const {
+int32_t EventListView::VisibleRows() const {
   if (m_nRowHeight <= 0) return 0;
   const int64_t v = (int64_t{m_rcBounds.bottom} - m_rcBounds.top - m_nRowHeight) / m_nRowHeight;
   // A view lower than the header shows no rows, not a negative number of them.
   return v < 0 ? 0 : Clamp32(v);
 }
 
-void CVelmaricAECtrl::UpdateScrollBars() {
+void EventListView::UpdateScrollBars() {
   WindowPort& wnd = Window();
-  const int32_t totalWidth = Store().m_nTotalWidth;
+  const int32_t totalWidth = m_store.m_nTotalWidth;
   if (totalWidth > m_rcBounds.right) {
     wnd.ShowScrollBar(kSbHorz, true);
     // Bounds that end left of 0 would put the range past 32 bits.
@@ -35,7 +35,7 @@ void CVelmaricAECtrl::UpdateScrollBars() {
 
   // Positions are left alone when a range shrinks: the next scroll action,
   // add or find clamps them.
-  const int32_t rows = Store().GetRowCount();
+  const int32_t rows = m_store.GetRowCount();
   const int32_t visible = VisibleRows();
   if (rows > visible) {
     wnd.ShowScrollBar(kSbVert, true);
@@ -47,7 +47,7 @@ void CVelmaricAECtrl::UpdateScrollBars() {
   }
 }
 
-void CVelmaricAECtrl::OnHScroll(int code, int trackPos) {
+void EventListView::OnHScroll(int code, int trackPos) {
   WindowPort& wnd = Window();
   int32_t min = 0, max = 0;
   wnd.GetScrollRange(kSbHorz, min, max);
@@ -80,7 +80,7 @@ void CVelmaricAECtrl::OnHScroll(int code, int trackPos) {
   wnd.Invalidate(true);
 }
 
-void CVelmaricAECtrl::OnVScroll(int code, int trackPos) {
+void EventListView::OnVScroll(int code, int trackPos) {
   WindowPort& wnd = Window();
   int32_t min = 0, max = 0;
   wnd.GetScrollRange(kSbVert, min, max);

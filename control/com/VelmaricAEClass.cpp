@@ -3,7 +3,7 @@
 #include <olectl.h>
 
 #include "control/VelmaricAECtrl.h"
-#include "control/com/VelmaricAEIds.h"
+#include "resources/VelmaricAEIds.h"
 #include "resources/resource.h"
 
 namespace {

@@ -3,6 +3,6 @@
 // thread (from the control module's own folder first, then by the standard
 // search order). The module calls this once at start-up.
 #pragma once
-#include "control/ControlPlatform.h"
+#include "framework/ControlPlatform.h"
 
 void InstallWin32IntakePorts(ControlPlatform& platform);

@@ -1,5 +1,5 @@
 // The four page factories of the module, each nested in the page it makes.
-#include "control/com/VelmaricAEIds.h"
+#include "resources/VelmaricAEIds.h"
 #include "framework/win32/PropertyPageFactory.h"
 #include "pages/ColumnsPpg.h"
 #include "pages/HidePpg.h"

@@ -15,6 +15,7 @@
 #include "framework/headless/HeadlessWindow.h"
 #include "framework/headless/RecordingExchange.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace fuzz {
 
@@ -70,21 +71,21 @@ class FuzzControl {
     c.SetHost(nullptr);
     m_ui = std::make_unique<HeadlessUi>();
     m_wnd = std::make_unique<HeadlessWindow>();
-    c.m_platform.ui = m_ui.get();
+    c.Platform().ui = m_ui.get();
     c.SetUiPort(m_ui.get());
-    c.CreateFindDialog();
+    c.View().ResetFind();
     c.ResetState();
     c.SetModifiedFlag(false);
-    c.m_pEventList = std::make_unique<EventList>();
-    c.m_nCharWidth = 0;
-    c.m_nRowHeight = 0;
-    c.m_rcBounds = Rect{};
-    c.m_nHScrollPos = 0;
-    c.m_nFirstRow = 0;
-    c.m_nFindRow = 0;
-    c.m_nFindColumn = -1;
-    c.m_bBusy = false;
-    c.m_bSizing = false;
+    c.Store() = EventList();
+    Inside(c.View()).m_nCharWidth = 0;
+    Inside(c.View()).m_nRowHeight = 0;
+    Inside(c.View()).m_rcBounds = Rect{};
+    Inside(c.View()).m_nHScrollPos = 0;
+    Inside(c.View()).m_nFirstRow = 0;
+    Inside(c.View()).m_nFindRow = 0;
+    Inside(c.View()).m_nFindColumn = -1;
+    Inside(c.View()).m_bBusy = false;
+    Inside(c.View()).m_bSizing = false;
     FUZZ_CHECK(Snapshot(c) == DefaultSnapshot());
     return c;
   }

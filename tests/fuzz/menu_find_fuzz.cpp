@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "tests/fuzz/FuzzControl.h"
 #include "view/FindDlg.h"
+#include "tests/native/view/ViewPeer.h"
 
 using namespace fuzz;
 
@@ -116,7 +117,7 @@ class Session {
   void CheckSearch(const String& text, int32_t column, int32_t row, size_t boxesBefore, int32_t hsBefore) {
     const EventList& s = m_c.Store();
     if (text.empty()) {
-      FUZZ_CHECK(m_c.m_nFindColumn == column && m_c.m_nFindRow == row);
+      FUZZ_CHECK(Inside(m_c.View()).m_nFindColumn == column && Inside(m_c.View()).m_nFindRow == row);
       FUZZ_CHECK(m_fc.Ui().m_boxes.size() == boxesBefore);
       return;
     }
@@ -131,33 +132,33 @@ class Session {
           break;
         }
     if (hitP < 0) {
-      FUZZ_CHECK(m_c.m_nFindColumn == column && m_c.m_nFindRow == row);
+      FUZZ_CHECK(Inside(m_c.View()).m_nFindColumn == column && Inside(m_c.View()).m_nFindRow == row);
       FUZZ_CHECK(m_fc.Ui().m_boxes.size() == boxesBefore + 1);
       FUZZ_CHECK(m_fc.Ui().m_boxes.back().text == u"The specified text was not found.    ");
       return;
     }
     FUZZ_CHECK(m_fc.Ui().m_boxes.size() == boxesBefore);
-    FUZZ_CHECK(m_c.m_nFindColumn == hitP && m_c.m_nFindRow == hitR);
+    FUZZ_CHECK(Inside(m_c.View()).m_nFindColumn == hitP && Inside(m_c.View()).m_nFindRow == hitR);
     const int32_t f = s.m_nFieldOrder[hitP];
-    FUZZ_CHECK(s.CellRef(f, m_c.m_nFindRow).find(text) != String::npos);
+    FUZZ_CHECK(s.CellRef(f, Inside(m_c.View()).m_nFindRow).find(text) != String::npos);
 
     // The hit row becomes the bottom row of the view, within the range.
     const DetachedWindow::Bar& v = m_fc.Wnd().m_bars[kSbVert];
     const DetachedWindow::Bar& h = m_fc.Wnd().m_bars[kSbHorz];
-    const int32_t visible = m_c.VisibleRows();
+    const int32_t visible = m_c.View().VisibleRows();
     if (s.GetRowCount() > visible) {
       const int64_t first = std::clamp<int64_t>(hitR - visible + 1, v.min, std::max(v.min, v.max));
-      FUZZ_CHECK(m_c.m_nFirstRow == first);
-      FUZZ_CHECK(v.pos == m_c.m_nFirstRow);
+      FUZZ_CHECK(Inside(m_c.View()).m_nFirstRow == first);
+      FUZZ_CHECK(v.pos == Inside(m_c.View()).m_nFirstRow);
     }
     // Its column is scrolled into view when it lay outside.
     const Rect& col = s.m_rcField[f];
-    const Rect& b = m_c.m_rcBounds;
+    const Rect& b = Inside(m_c.View()).m_rcBounds;
     if (static_cast<int64_t>(col.right) - hsBefore > b.right || static_cast<int64_t>(col.left) - hsBefore < b.left) {
       const int64_t pos = std::min<int64_t>(std::max<int32_t>(col.left, 0), h.max);
-      FUZZ_CHECK(m_c.m_nHScrollPos == pos);
+      FUZZ_CHECK(Inside(m_c.View()).m_nHScrollPos == pos);
     } else {
-      FUZZ_CHECK(m_c.m_nHScrollPos == hsBefore);
+      FUZZ_CHECK(Inside(m_c.View()).m_nHScrollPos == hsBefore);
     }
   }
 
@@ -167,7 +168,7 @@ class Session {
     const intptr_t l = keyboard ? static_cast<intptr_t>(0xFFFFFFFFu) : MakePointLParam(screen);
     const Point at = keyboard ? Point{-1, -1} : screen;
     const Point origin = m_fc.Wnd().m_screenOrigin;
-    const int32_t field = ColumnOf(m_c.Store(), static_cast<int64_t>(at.x) - origin.x + m_c.m_nHScrollPos);
+    const int32_t field = ColumnOf(m_c.Store(), static_cast<int64_t>(at.x) - origin.x + Inside(m_c.View()).m_nHScrollPos);
     const MenuExpect expect = ExpectedMenu(m_c, field);
     const int32_t rows = m_c.Store().GetRowCount();
 
@@ -194,8 +195,8 @@ class Session {
     };
 
     const std::vector<Row> before = Rows(m_c.Store());
-    const int32_t column = m_c.m_nFindColumn, row = m_c.m_nFindRow;
-    const int32_t hs = m_c.m_nHScrollPos;
+    const int32_t column = Inside(m_c.View()).m_nFindColumn, row = Inside(m_c.View()).m_nFindRow;
+    const int32_t hs = Inside(m_c.View()).m_nHScrollPos;
     const size_t boxes = ui.m_boxes.size(), dialogs = ui.m_dialogs.size();
     const size_t tracked = ui.m_tracked.size();
     m_fc.Send(kWmContextMenu, m_fc.Wnd().m_hwnd, l);
@@ -214,7 +215,7 @@ class Session {
     FUZZ_CHECK(t.x == at.x && t.y == at.y);
     FUZZ_CHECK(t.flags == 0x0102u);
     FUZZ_CHECK(ui.MenusAlive() == 0);
-    FUZZ_CHECK(!m_c.m_bBusy);
+    FUZZ_CHECK(!Inside(m_c.View()).m_bBusy);
 
     // What USER returns: only an enabled command item.
     uint32_t ran = 0;
@@ -239,12 +240,12 @@ class Session {
         const String cut = typed.substr(0, 255);
         const bool accepted = button == 0 && (!overLimit || typed.size() <= 255);
         if (!accepted) {
-          FUZZ_CHECK(m_c.m_nFindColumn == column && m_c.m_nFindRow == row);
+          FUZZ_CHECK(Inside(m_c.View()).m_nFindColumn == column && Inside(m_c.View()).m_nFindRow == row);
           FUZZ_CHECK(ui.m_boxes.size() == boxes);
           break;
         }
         m_findText = cut;
-        FUZZ_CHECK(m_c.m_dlgFind->m_strFind == m_findText);
+        FUZZ_CHECK(Inside(m_c.View()).m_dlgFind.m_strFind == m_findText);
         CheckSearch(m_findText, -1, 0, boxes, hs);
         break;
       }
@@ -262,7 +263,7 @@ class Session {
         break;
       default:
         FUZZ_CHECK(after == before);
-        FUZZ_CHECK(m_c.m_nFindColumn == column && m_c.m_nFindRow == row);
+        FUZZ_CHECK(Inside(m_c.View()).m_nFindColumn == column && Inside(m_c.View()).m_nFindRow == row);
         FUZZ_CHECK(ui.m_boxes.size() == boxes);
         break;
     }
@@ -278,9 +279,9 @@ class Session {
     for (int k = 0; k < moves; ++k)
       ui.Post(m_in.Bool() ? kWmMouseMove : kWmLButtonUp, 0, MakePointLParam(Point{m_in.Any<int16_t>(), 0}));
     const Point p{m_in.Any<int16_t>(), m_in.Int<int16_t>(-4, 40)};
-    const int32_t border = m_c.BorderAt(p);
+    const int32_t border = m_c.View().BorderAt(p);
     m_fc.Send(kWmLButtonDown, 0, MakePointLParam(p));
-    FUZZ_CHECK(!m_c.m_bSizing);
+    FUZZ_CHECK(!Inside(m_c.View()).m_bSizing);
     FUZZ_CHECK(!m_fc.Wnd().HasCapture());
     if (border >= 0) {
       FUZZ_CHECK(!ui.m_clips.empty() && !ui.m_clips.back().has_value());

@@ -12,6 +12,7 @@
 #include "framework/MessageMap.h"
 #include "framework/headless/RecordingCanvas.h"
 #include "tests/fuzz/FuzzControl.h"
+#include "tests/native/view/ViewPeer.h"
 
 using namespace fuzz;
 
@@ -125,10 +126,10 @@ class PaintCheck {
     const RecordingCanvas::Config& cfg = m_dc.Settings();
     const int64_t rh = static_cast<int64_t>(cfg.textHeight) + 4;
     const int64_t cw = cfg.charWidth;
-    FUZZ_CHECK(c.m_nRowHeight == rh);
-    FUZZ_CHECK(c.m_nCharWidth == cw);
-    FUZZ_CHECK(c.m_rcBounds == bounds);
-    FUZZ_CHECK(c.IsLaidOut() == (cw > 0));
+    FUZZ_CHECK(Inside(c.View()).m_nRowHeight == rh);
+    FUZZ_CHECK(Inside(c.View()).m_nCharWidth == cw);
+    FUZZ_CHECK(Inside(c.View()).m_rcBounds == bounds);
+    FUZZ_CHECK(c.View().IsLaidOut() == (cw > 0));
 
     // Layout: the columns side by side in display order, one pixel apart,
     // each its width in characters wide, clamped to 32 bits.
@@ -151,7 +152,7 @@ class PaintCheck {
     // Scroll bars, set on every pass that has an off-screen context.
     const int32_t rows = store.GetRowCount();
     const int64_t visible = std::max<int64_t>((static_cast<int64_t>(bounds.bottom) - bounds.top - rh) / rh, 0);
-    FUZZ_CHECK(c.VisibleRows() == visible);
+    FUZZ_CHECK(c.View().VisibleRows() == visible);
     const bool barsSet = !memoryFailed;
     HeadlessWindow& w = static_cast<HeadlessWindow&>(c.Window());
     if (barsSet) {
@@ -161,19 +162,19 @@ class PaintCheck {
         FUZZ_CHECK(w.m_bars[kSbHorz].min == 0);
         FUZZ_CHECK(w.m_bars[kSbHorz].max == Clamp32(static_cast<int64_t>(store.m_nTotalWidth) - bounds.right));
       } else {
-        FUZZ_CHECK(c.m_nHScrollPos == 0 && w.m_bars[kSbHorz].pos == 0);
+        FUZZ_CHECK(Inside(c.View()).m_nHScrollPos == 0 && w.m_bars[kSbHorz].pos == 0);
       }
       const bool vert = rows > visible;
       FUZZ_CHECK(w.m_bars[kSbVert].visible == vert);
       if (vert) {
         FUZZ_CHECK(w.m_bars[kSbVert].min == 0 && w.m_bars[kSbVert].max == rows - visible);
       } else {
-        FUZZ_CHECK(c.m_nFirstRow == 0);
+        FUZZ_CHECK(Inside(c.View()).m_nFirstRow == 0);
       }
     }
 
     // The drawing, in order.
-    const int64_t hs = c.m_nHScrollPos;
+    const int64_t hs = Inside(c.View()).m_nHScrollPos;
     Expected e;
     e.Add(OpKind::FillRect, bounds, Translate(c.GetBackColor()));
     const int64_t right = Clamp32(static_cast<int64_t>(bounds.right) + hs + 2);
@@ -182,9 +183,9 @@ class PaintCheck {
       HeaderCell(e, store.m_rcField[f].left, store.m_rcField[f].right, rh, hs, kFieldLabels[f]);
     HeaderCell(e, store.m_nTotalWidth, right, rh, hs, String());
 
-    const int32_t first = c.m_nFirstRow;
+    const int32_t first = Inside(c.View()).m_nFirstRow;
     const int32_t findField =
-        c.m_nFindColumn >= 0 && c.m_nFindColumn < kFieldCount ? order[c.m_nFindColumn] : -1;
+        Inside(c.View()).m_nFindColumn >= 0 && Inside(c.View()).m_nFindColumn < kFieldCount ? order[Inside(c.View()).m_nFindColumn] : -1;
     int drawnRows = 0;
     for (int64_t row = first < 0 ? 0 : first; row < rows; ++row) {
       const int64_t top = (row - first + 1) * rh + 2;
@@ -198,7 +199,7 @@ class PaintCheck {
         const Rect& col = store.m_rcField[f];
         const Rect cell = R(col.left - hs + 6, top, col.right - hs - 6, bottom);
         e.Text(Doubled(store.GetCellText(f, static_cast<int32_t>(row))), cell, text, kBkTransparent);
-        if (row == c.m_nFindRow && f == findField) e.Add(OpKind::InvertRect, cell);
+        if (row == Inside(c.View()).m_nFindRow && f == findField) e.Add(OpKind::InvertRect, cell);
       }
     }
     // The loop costs the visible rows only (rows are drawn from y = 0, so
@@ -292,8 +293,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      static_cast<uintptr_t>(in.Int(0, 9)) | (static_cast<uintptr_t>(in.Any<uint16_t>()) << 16));
         continue;
       case 1:  // a find hit, or a stale one
-        c.m_nFindRow = in.Int(-1, rows + 1);
-        c.m_nFindColumn = in.Int(-1, kFieldCount);
+        Inside(c.View()).m_nFindRow = in.Int(-1, rows + 1);
+        Inside(c.View()).m_nFindColumn = in.Int(-1, kFieldCount);
         continue;
       case 2:
         SetSomeProperties(c, in);

@@ -1,5 +1,6 @@
 // The drain: order, filter, texts and the NewEvent arguments.
 #include "IntakeFixture.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ TEST_F(IntakeTest, BusyLocksSkipTheTickButInvalidate) {
   std::condition_variable cv;
   int step = 0;
   std::thread holder([&] {  // holds the store lock, as a long store operation would
-    std::lock_guard<std::recursive_timed_mutex> store(ctrl->m_mtxStore);
+    std::lock_guard<RecursiveTimedMutex> store(ctrl->StoreLock());
     std::unique_lock<std::mutex> l(m);
     step = 1;
     cv.notify_all();
@@ -167,7 +168,7 @@ TEST_F(IntakeTest, BusyLocksSkipTheTickButInvalidate) {
   cv.notify_all();
   holder.join();
 
-  ctrl->m_bSizing = true;
+  Inside(ctrl->View()).m_bSizing = true;
   before = window.m_nInvalidations;
   ctrl->OnTimer(1);
   EXPECT_EQ(Rows(), 1);

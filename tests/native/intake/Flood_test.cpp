@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "IntakeFixture.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -136,19 +137,19 @@ TEST_F(FloodTest, ScrollBarIsSetOncePerTickToThePerRowState) {
   };
   auto prepare = [&](const Start& s) {
     ctrl->Store().RemoveAll();
-    ctrl->m_nFirstRow = 0;
+    Inside(ctrl->View()).m_nFirstRow = 0;
     counting.SetScrollRange(kSbVert, 0, 0, true);
     counting.SetScrollPos(kSbVert, 0, true);
     ctrl->m_bAddNewEventsToBottom = s.bottom;
     for (int i = 0; i < EventList::kCapacity - 3; ++i) ctrl->AddEventRow(u"t", u"s", u"m", u"c", u"1");
     if (s.firstRow >= 0) {
-      ctrl->m_nFirstRow = s.firstRow;
+      Inside(ctrl->View()).m_nFirstRow = s.firstRow;
       counting.SetScrollPos(kSbVert, s.firstRow, true);
     }
     counting.m_nRangeCalls = counting.m_nPosCalls = 0;
   };
   auto view = [&] {
-    return View{Rows(), ctrl->m_nFirstRow, counting.m_bars[kSbVert].max, counting.m_bars[kSbVert].pos};
+    return View{Rows(), Inside(ctrl->View()).m_nFirstRow, counting.m_bars[kSbVert].max, counting.m_bars[kSbVert].pos};
   };
   for (const Start s : {Start{1, -1}, Start{1, 3}, Start{0, 0}, Start{0, 5}}) {
     SCOPED_TRACE(testing::Message() << "bottom " << s.bottom << " first " << s.firstRow);
@@ -181,7 +182,7 @@ TEST_F(FloodTest, DisconnectDropsWhatWasTakenButNotYetAnnounced) {
   ctrl->DisconnectOpc();
   ctrl->OnTimer(1);
   EXPECT_EQ(host.m_events.size(), announced);  // nothing of the closed connection after it
-  std::lock_guard<std::recursive_timed_mutex> l(Inside(Session()).m_mtxQueue);
+  std::lock_guard<RecursiveTimedMutex> l(Inside(Session()).m_mtxQueue);
   EXPECT_EQ(Inside(Session()).m_nDiscarded, 5u - announced);
 }
 
@@ -191,10 +192,10 @@ TEST_F(FloodTest, DestroyingTheControlCountsTakenRecordsAsDiscarded) {
   ctrl->OnTimer(1);
   const size_t announced = host.m_events.size();
   ASSERT_LT(announced, 5u);
-  std::shared_ptr<OpcAESession> session = ctrl->m_pSession;
+  std::shared_ptr<OpcAESession> session = ctrl->GetIntake().Session();
   ctrl->AttachWindow(nullptr);
   ctrl.reset();
-  std::lock_guard<std::recursive_timed_mutex> l(Inside(*session).m_mtxQueue);
+  std::lock_guard<RecursiveTimedMutex> l(Inside(*session).m_mtxQueue);
   EXPECT_EQ(Inside(*session).m_nDiscarded, 5u - announced);
   EXPECT_TRUE(Inside(*session).m_arrTaken.empty());
 }
@@ -234,7 +235,7 @@ class OverflowTest : public FloodTest {
     return n;
   }
   uint64_t Dropped() {
-    std::lock_guard<std::recursive_timed_mutex> l(Inside(Session()).m_mtxQueue);
+    std::lock_guard<RecursiveTimedMutex> l(Inside(Session()).m_mtxQueue);
     return Inside(Session()).m_nDropped;
   }
 

@@ -15,6 +15,7 @@
 #include "framework/headless/HeadlessWindow.h"
 #include "framework/headless/RecordingHost.h"
 #include "intake/OpcAESession.h"
+#include "tests/native/view/ViewPeer.h"
 
 // 2024-03-05 07:08:09.012 UTC as a FILETIME.
 constexpr uint64_t kSampleTime = (1709622489ULL + 11644473600ULL) * 10000000ULL + 120000ULL;
@@ -39,8 +40,8 @@ class IntakeTest : public ::testing::Test {
     window.m_bIsWindow = true;
     window.m_rcClient = {0, 0, 400, 150};
     ctrl->AttachWindow(&window);
-    ctrl->m_rcBounds = window.m_rcClient;
-    ctrl->m_nRowHeight = 20;
+    Inside(ctrl->View()).m_rcBounds = window.m_rcClient;
+    Inside(ctrl->View()).m_nRowHeight = 20;
     ui.send = [this](uint32_t msg, uintptr_t w, intptr_t l) {
       intptr_t r = 0;
       if (!ctrl->OnWndMsg(msg, w, l, r)) r = window.DefaultProc(msg, w, l);
@@ -48,7 +49,7 @@ class IntakeTest : public ::testing::Test {
     };
   }
 
-  OpcAESession& Session() { return *ctrl->m_pSession; }
+  OpcAESession& Session() { return *ctrl->GetIntake().Session(); }
   void Queue(const std::vector<AEEventRecord>& recs) {
     AEEventCallback(Session().ClientHandle(), 0, 0, static_cast<uint32_t>(recs.size()), recs.data());
   }

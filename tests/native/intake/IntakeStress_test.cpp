@@ -60,9 +60,9 @@ uint64_t Stress(const OpcAESession::QueueBounds& bounds) {
   bool doubled = false, reordered = false;
   std::map<String, uint64_t> lastOfThread;
   auto retire = [&](std::unique_ptr<CVelmaricAECtrl>& c, RecordingHost& host) {
-    std::shared_ptr<OpcAESession> s = c->m_pSession;
+    std::shared_ptr<OpcAESession> s = c->GetIntake().Session();
     c.reset();  // stops the worker, which closes the connection
-    std::lock_guard<std::recursive_timed_mutex> l(Inside(*s).m_mtxQueue);
+    std::lock_guard<RecursiveTimedMutex> l(Inside(*s).m_mtxQueue);
     discarded += Inside(*s).m_nDiscarded;
     dropped += Inside(*s).m_nDropped;
     for (const RecordingHost::Event& e : host.m_events) {
@@ -80,7 +80,7 @@ uint64_t Stress(const OpcAESession::QueueBounds& bounds) {
   HeadlessWindow window;
   auto make = [&] {
     auto c = std::make_unique<CVelmaricAECtrl>(platform);
-    Inside(*c->m_pSession).m_bounds = bounds;  // before the worker can subscribe
+    Inside(*c->GetIntake().Session()).m_bounds = bounds;  // before the worker can subscribe
     server.WaitLoaded();
     c->SetHost(&host);
     c->AttachWindow(&window);

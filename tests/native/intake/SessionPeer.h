@@ -19,7 +19,7 @@ struct OpcAESessionTestPeer {
         m_hConnection(s.m_hConnection),
         m_arrCategoryId(s.m_arrCategoryId),
         m_arrCategoryName(s.m_arrCategoryName) {}
-  std::recursive_timed_mutex& m_mtxQueue;
+  RecursiveTimedMutex& m_mtxQueue;
   OpcAESession::Queue& m_arrQueue;
   OpcAESession::Queue& m_arrTaken;
   OpcAESession::QueueBounds& m_bounds;

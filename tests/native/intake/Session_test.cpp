@@ -65,7 +65,7 @@ TEST_F(IntakeTest, DisconnectDiscardsQueuedRecords) {
   ctrl->OnTimer(1);
   EXPECT_EQ(Rows(), 0);
   EXPECT_TRUE(host.m_events.empty());
-  std::lock_guard<std::recursive_timed_mutex> l(Inside(Session()).m_mtxQueue);
+  std::lock_guard<RecursiveTimedMutex> l(Inside(Session()).m_mtxQueue);
   EXPECT_EQ(Inside(Session()).m_nDiscarded, 3u);
 }
 
@@ -103,7 +103,7 @@ TEST_F(IntakeTest, ReconnectReplacesTheCategoryTable) {
 TEST_F(IntakeTest, DestructionWhileConnectedClosesAndReturnsAtTheFirstPoll) {
   ASSERT_TRUE(ctrl->ConnectOpc());
   ASSERT_TRUE(server.Deliver(Batch(2)));
-  std::weak_ptr<OpcAESession> session = ctrl->m_pSession;
+  std::weak_ptr<OpcAESession> session = ctrl->GetIntake().Session();
   const uint64_t before = clock.Now();
   ctrl.reset();
   EXPECT_EQ(clock.Now() - before, 500u);
@@ -164,7 +164,7 @@ TEST_F(IntakeTest, DisconnectFromANewEventHandlerIsNotHeldUpByTheDrain) {
   EXPECT_FALSE(server.Deliver(Batch(1)));
   ctrl->OnTimer(1);
   EXPECT_EQ(host.m_events.size(), 1u);
-  std::lock_guard<std::recursive_timed_mutex> l(Inside(Session()).m_mtxQueue);
+  std::lock_guard<RecursiveTimedMutex> l(Inside(Session()).m_mtxQueue);
   EXPECT_EQ(Inside(Session()).m_nDiscarded, 1u);
 }
 
@@ -208,8 +208,8 @@ TEST_F(IntakeTest, StopRequestedBeforeTheWorkerRunsIsNotLost) {
   };
   auto c = std::make_unique<CVelmaricAECtrl>(platform);
   server.WaitLoaded();
-  std::weak_ptr<OpcAESession> session = c->m_pSession;
-  starting = c->m_pSession.get();
+  std::weak_ptr<OpcAESession> session = c->GetIntake().Session();
+  starting = c->GetIntake().Session().get();
   const uint64_t before = clock.Now();
   c.reset();
   EXPECT_LT(clock.Now() - before, 60000u);  // Stopped was reported, the wait did not run out
@@ -228,7 +228,7 @@ TEST_F(IntakeTest, AWorkerHungInTheLibraryOutlivesTheControlSafely) {
   };
   Inside(Session()).m_nState = ConnectRequested;
   while (server.CountCalls("ConnectOPC_AE") == 0) clock.Sleep(200);
-  std::weak_ptr<OpcAESession> session = ctrl->m_pSession;
+  std::weak_ptr<OpcAESession> session = ctrl->GetIntake().Session();
   const uint64_t before = clock.Now();
   ctrl.reset();  // the stop wait runs out; destruction still returns
   EXPECT_EQ(clock.Now() - before, 60000u);

@@ -79,7 +79,7 @@ TEST_F(IntakeTest, TickWrapDoesNotFireEarly) {
     c.AttachWindow(&w);
     AEEventRecord r{kSampleTime, u"s", u"m", 5, 1};
     wrapClock.Sleep(500);
-    AEEventCallback(c.m_pSession->ClientHandle(), 0, 0, 1, &r);
+    AEEventCallback(c.GetIntake().Session()->ClientHandle(), 0, 0, 1, &r);
     c.OnTimer(1);
     EXPECT_EQ(TicksUntilFired(*this, c, wrapClock, wrapClock.Now(), 100), 15500u);
   }

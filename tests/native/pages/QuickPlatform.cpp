@@ -1,5 +1,5 @@
 // Every control in these tests stops its session worker in milliseconds.
-#include "control/ControlPlatform.h"
+#include "framework/ControlPlatform.h"
 #include "framework/headless/QuickClock.h"
 
 namespace {

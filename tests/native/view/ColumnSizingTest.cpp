@@ -1,4 +1,5 @@
 #include "OperatorFixture.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ TEST_F(SizingTest, TheSizingCursorCatchesABorderThreePixelsEitherSide) {
   CursorAt(56, 21);
   EXPECT_TRUE(ShowsArrow());
   // Scrolled: the border is found in list coordinates.
-  m_ctrl.m_nHScrollPos = 300;
+  Inside(m_ctrl.View()).m_nHScrollPos = 300;
   CursorAt(37, 10);  // Timestamp's right edge, 337
   EXPECT_TRUE(ShowsSizing());
   EXPECT_EQ(DefaultsOf(kWmSetCursor), 0);
@@ -67,12 +68,12 @@ TEST_F(SizingTest, TheSizingCursorCatchesABorderThreePixelsEitherSide) {
 TEST_F(SizingTest, BusyWaitsEverywhereAndOutsideTheBoundsIsLeftToTheDefault) {
   Paint();
   m_wnd.m_defaultResult = 1;
-  m_ctrl.m_bBusy = true;
+  Inside(m_ctrl.View()).m_bBusy = true;
   EXPECT_EQ(CursorAt(56, 10), 1);
   ASSERT_EQ(m_ui.m_cursors.size(), 1u);
   EXPECT_TRUE(m_ui.m_cursors[0] == HeadlessUi::System(SystemCursor::Wait));
   ASSERT_EQ(DefaultsOf(kWmSetCursor), 1);
-  m_ctrl.m_bBusy = false;
+  Inside(m_ctrl.View()).m_bBusy = false;
 
   // Over the scroll bars: past the bounds, nothing set, the default decides.
   m_wnd.m_defaultResult = 0;
@@ -111,7 +112,7 @@ TEST_F(SizingTest, ADragResizesTheColumnAndWritesTheWidthsQuietly) {
   int invalidationsDuring = -1;
   Move(200);
   m_ui.Then([&] {
-    sizingDuring = m_ctrl.m_bSizing;
+    sizingDuring = Inside(m_ctrl.View()).m_bSizing;
     captured = m_wnd.m_bCapture;
     invalidationsDuring = m_wnd.m_nInvalidations;
   });
@@ -131,7 +132,7 @@ TEST_F(SizingTest, ADragResizesTheColumnAndWritesTheWidthsQuietly) {
   EXPECT_FALSE(m_ui.m_clips[1].has_value());
   EXPECT_EQ(LineXs(), (std::vector<int32_t>{337, 337, 200, 200}));
 
-  EXPECT_FALSE(m_ctrl.m_bSizing);
+  EXPECT_FALSE(Inside(m_ctrl.View()).m_bSizing);
   EXPECT_FALSE(m_wnd.m_bCapture);
   EXPECT_EQ(m_wnd.m_nClientDcs, 0);
   EXPECT_EQ(Width(1), (210 - 57) / 7);
@@ -150,7 +151,7 @@ TEST_F(SizingTest, ADragResizesTheColumnAndWritesTheWidthsQuietly) {
 
 TEST_F(SizingTest, AScrolledListMeasuresFromTheDrawnLeftEdge) {
   Paint();
-  m_ctrl.m_nHScrollPos = 300;  // Source [338,618] is drawn at [38,318]
+  Inside(m_ctrl.View()).m_nHScrollPos = 300;  // Source [338,618] is drawn at [38,318]
   Release(100);
   Press(318);
   ASSERT_EQ(m_ui.m_clips.size(), 2u);
@@ -192,7 +193,7 @@ TEST_F(SizingTest, LosingTheCaptureKeepsTheLastLine) {
   EXPECT_EQ(Width(1), (250 - 57) / 7);
   EXPECT_FALSE(m_ui.m_clips.back().has_value());
   EXPECT_EQ(m_wnd.m_nClientDcs, 0);
-  EXPECT_FALSE(m_ctrl.m_bSizing);
+  EXPECT_FALSE(Inside(m_ctrl.View()).m_bSizing);
 }
 
 TEST_F(SizingTest, TheWindowDestroyedDuringTheDragEndsItCleanly) {
@@ -209,7 +210,7 @@ TEST_F(SizingTest, TheWindowDestroyedDuringTheDragEndsItCleanly) {
   EXPECT_EQ(Width(1), (250 - 57) / 7);
   EXPECT_FALSE(m_ui.m_clips.back().has_value());
   EXPECT_EQ(m_wnd.m_nClientDcs, 0);
-  EXPECT_FALSE(m_ctrl.m_bSizing);
+  EXPECT_FALSE(Inside(m_ctrl.View()).m_bSizing);
   EXPECT_GT(m_host.m_nInvalidations, 0) << "without a window the container repaints";
 }
 

@@ -1,4 +1,5 @@
 #include "OperatorFixture.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST_F(OperatorTest, TheColumnIsFoundInListCoordinates) {
   AddRows(3);
   Paint();
   EXPECT_EQ(Texts(OpenMenu(350, 5))[3], u"Sort by Source (Ascending)");
-  m_ctrl.m_nHScrollPos = 300;  // the same screen point now lies over Message
+  Inside(m_ctrl.View()).m_nHScrollPos = 300;  // the same screen point now lies over Message
   EXPECT_EQ(Texts(OpenMenu(350, 5))[3], u"Sort by Message (Ascending)");
 }
 
@@ -96,7 +97,7 @@ TEST_F(OperatorTest, EnableStatesFollowTheRowsAndTheLastHit) {
   EXPECT_TRUE(Grayed(t, ID_DISCONNECT));
   EXPECT_FALSE(Grayed(t, ID_CONNECT));
 
-  m_ctrl.m_nFindColumn = 2;  // an earlier hit keeps Repeat enabled on an empty list
+  Inside(m_ctrl.View()).m_nFindColumn = 2;  // an earlier hit keeps Repeat enabled on an empty list
   EXPECT_FALSE(Grayed(OpenMenu(100, 5), ID_REPEAT_FIND));
 
   AddRows(1);
@@ -127,15 +128,15 @@ TEST_F(OperatorTest, AGreyedOrDismissedChoiceDoesNothing) {
 TEST_F(OperatorTest, ClearAllEmptiesTheStoreUnderItsLockAndKeepsTheRest) {
   AddRows(5);
   Paint();
-  m_ctrl.m_nFindColumn = 3;
-  m_ctrl.m_nFindRow = 4;
-  m_ctrl.m_nFirstRow = 2;
+  Inside(m_ctrl.View()).m_nFindColumn = 3;
+  Inside(m_ctrl.View()).m_nFindRow = 4;
+  Inside(m_ctrl.View()).m_nFirstRow = 2;
   const int inval = m_wnd.m_nInvalidations;
   OpenMenu(100, 5, ID_CLEAR_ALL);
   EXPECT_EQ(m_ctrl.Store().GetRowCount(), 0);
-  EXPECT_EQ(m_ctrl.m_nFindColumn, 3);
-  EXPECT_EQ(m_ctrl.m_nFindRow, 4);
-  EXPECT_EQ(m_ctrl.m_nFirstRow, 2);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFindColumn, 3);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFindRow, 4);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFirstRow, 2);
   EXPECT_EQ(m_wnd.m_nInvalidations, inval) << "the periodic repaint shows it";
   AddRow(u"next");
   EXPECT_EQ(m_ctrl.Store().GetCellText(kFieldRank, 0), u"1");
@@ -143,7 +144,7 @@ TEST_F(OperatorTest, ClearAllEmptiesTheStoreUnderItsLockAndKeepsTheRest) {
   // Held elsewhere, the lock makes Clear All wait for it.
   std::atomic<bool> held{false}, released{false};
   std::thread holder([&] {
-    std::lock_guard<std::recursive_timed_mutex> lock(m_ctrl.m_mtxStore);
+    std::lock_guard<RecursiveTimedMutex> lock(m_ctrl.StoreLock());
     held = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     released = true;
@@ -163,11 +164,11 @@ TEST_F(OperatorTest, SortRunsLockedAndBusyOnTheChosenColumn) {
   bool lockedDuringSort = false, busyDuringSort = false;
   m_ui.onSetCursor = [&](const HeadlessUi::CursorSet& c) {
     if (!(c == HeadlessUi::System(SystemCursor::Wait))) return;
-    busyDuringSort = m_ctrl.m_bBusy;
+    busyDuringSort = Inside(m_ctrl.View()).m_bBusy;
     bool got = false;
     std::thread other([&] {
-      got = m_ctrl.m_mtxStore.try_lock();
-      if (got) m_ctrl.m_mtxStore.unlock();
+      got = m_ctrl.StoreLock().try_lock();
+      if (got) m_ctrl.StoreLock().unlock();
     });
     other.join();
     lockedDuringSort = !got;
@@ -175,7 +176,7 @@ TEST_F(OperatorTest, SortRunsLockedAndBusyOnTheChosenColumn) {
   OpenMenu(400, 5, ID_SORT_ASCENDING);  // Source
   EXPECT_TRUE(lockedDuringSort);
   EXPECT_TRUE(busyDuringSort);
-  EXPECT_FALSE(m_ctrl.m_bBusy);
+  EXPECT_FALSE(Inside(m_ctrl.View()).m_bBusy);
   ASSERT_EQ(m_ui.m_cursors.size(), 2u);
   EXPECT_TRUE(m_ui.m_cursors[1] == HeadlessUi::System(SystemCursor::Arrow));
   EXPECT_EQ(m_ctrl.Store().GetCellText(kFieldSource, 0), u"a");

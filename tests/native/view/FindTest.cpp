@@ -1,4 +1,5 @@
 #include "OperatorFixture.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -13,13 +14,13 @@ class FindTest : public OperatorTest {
     OpenMenu(10, 5, ID_FIND);
   }
   void Repeat() { OpenMenu(10, 5, ID_REPEAT_FIND); }
-  std::pair<int32_t, int32_t> Hit() const { return {m_ctrl.m_nFindColumn, m_ctrl.m_nFindRow}; }
+  std::pair<int32_t, int32_t> Hit() { return {Inside(m_ctrl.View()).m_nFindColumn, Inside(m_ctrl.View()).m_nFindRow}; }
   size_t Misses() const { return m_ui.m_boxes.size(); }
 };
 
 TEST_F(FindTest, OnAnEmptyListFindShowsNoDialog) {
   Paint();
-  m_ctrl.OnFind();
+  m_ctrl.View().OnFind();
   EXPECT_TRUE(m_ui.m_dialogs.empty());
   EXPECT_EQ(Misses(), 0u);
 }
@@ -140,7 +141,7 @@ class FindScrollTest : public FindTest {
   void SetUp() override {
     for (int i = 0; i < 100; ++i) AddRow(i == 3 ? u"hit3" : i == 50 ? u"hit50" : u"row");
     Paint(400, 420);  // (420 - 20) / 20 = 20 visible rows; vertical range 0..80
-    ASSERT_EQ(m_ctrl.VisibleRows(), 20);
+    ASSERT_EQ(m_ctrl.View().VisibleRows(), 20);
   }
 };
 
@@ -148,25 +149,25 @@ TEST_F(FindScrollTest, AHitBecomesTheBottomRowOrTheViewGoesToTheTop) {
   m_ctrl.OnVScroll(5, 40);  // thumb track to 40
   FindText(u"hit3");
   EXPECT_EQ(Hit(), std::make_pair(2, 3));
-  EXPECT_EQ(m_ctrl.m_nFirstRow, 0);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFirstRow, 0);
   EXPECT_EQ(m_wnd.m_bars[kSbVert].pos, 0);
   FindText(u"hit50");
-  EXPECT_EQ(m_ctrl.m_nFirstRow, 31);  // rows 31..50 shown, the hit at the bottom
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFirstRow, 31);  // rows 31..50 shown, the hit at the bottom
   EXPECT_EQ(m_wnd.m_bars[kSbVert].pos, 31);
   FindText(u"hit50");  // already in view: moved all the same
-  EXPECT_EQ(m_ctrl.m_nFirstRow, 31);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFirstRow, 31);
 }
 
 TEST_F(FindScrollTest, AColumnOffToTheRightIsScrolledToButNotPastTheRange) {
   FindText(u"hit3");
-  EXPECT_EQ(m_ctrl.m_nHScrollPos, 338) << "Source [338,618] ends outside the 400-px view";
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nHScrollPos, 338) << "Source [338,618] ends outside the 400-px view";
   EXPECT_EQ(m_wnd.m_bars[kSbHorz].pos, 338);
-  m_ctrl.m_nHScrollPos = 0;
+  Inside(m_ctrl.View()).m_nHScrollPos = 0;
   m_ctrl.m_strFieldOrder = u"012534";  // Severity before Message and Category
   Paint(400, 420);
   FindText(u"Cat");  // Category now lies last, from 1041: past the range 0..866
-  EXPECT_EQ(m_ctrl.m_nFindColumn, 5);
-  EXPECT_EQ(m_ctrl.m_nHScrollPos, 866);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFindColumn, 5);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nHScrollPos, 866);
   EXPECT_EQ(m_wnd.m_bars[kSbHorz].pos, 866);
 }
 
@@ -174,11 +175,11 @@ TEST_F(FindTest, WhenAllRowsFitTheVerticalPositionIsLeftAlone) {
   AddRow(u"a");
   AddRow(u"hit");
   Paint(1300, 200);
-  m_ctrl.m_nFirstRow = 1;  // stale, as a caller might leave it
+  Inside(m_ctrl.View()).m_nFirstRow = 1;  // stale, as a caller might leave it
   FindText(u"hit");
   EXPECT_EQ(Hit(), std::make_pair(2, 1));
-  EXPECT_EQ(m_ctrl.m_nFirstRow, 1);
-  EXPECT_EQ(m_ctrl.m_nHScrollPos, 0);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFirstRow, 1);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nHScrollPos, 0);
 }
 
 // The miss box runs its own message loop: the lock stays held by this thread,
@@ -189,8 +190,8 @@ TEST_F(FindTest, TheStoreStaysLockedWhileTheMissIsShown) {
   bool lockedForOthers = false, paintedInside = false;
   m_ui.onMessageBox = [&](const HeadlessUi::Box&) {
     std::thread other([&] {
-      const bool got = m_ctrl.m_mtxStore.try_lock();
-      if (got) m_ctrl.m_mtxStore.unlock();
+      const bool got = m_ctrl.StoreLock().try_lock();
+      if (got) m_ctrl.StoreLock().unlock();
       lockedForOthers = !got;
     });
     other.join();
@@ -201,8 +202,8 @@ TEST_F(FindTest, TheStoreStaysLockedWhileTheMissIsShown) {
   FindText(u"zzz");
   EXPECT_TRUE(lockedForOthers);
   EXPECT_TRUE(paintedInside);
-  EXPECT_TRUE(m_ctrl.m_mtxStore.try_lock()) << "released after the box";
-  m_ctrl.m_mtxStore.unlock();
+  EXPECT_TRUE(m_ctrl.StoreLock().try_lock()) << "released after the box";
+  m_ctrl.StoreLock().unlock();
   // Find shows the wait cursor for the search, then the arrow.
   ASSERT_EQ(m_ui.m_cursors.size(), 2u);
   EXPECT_TRUE(m_ui.m_cursors[0] == HeadlessUi::System(SystemCursor::Wait));

@@ -1,4 +1,5 @@
 #include "ViewFixture.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -7,9 +8,9 @@ const ColorRef kBtnFace = 0xF0F0F0, kBtnShadow = 0xA0A0A0, kBtnHighlight = 0xFFF
 
 TEST_F(ViewTest, HeaderGeometryAndStateFollowTheColumns) {
   Paint(1280, 300);
-  EXPECT_EQ(m_ctrl.m_nRowHeight, 20);  // control font 16 + 4, not the context's own 18
-  EXPECT_EQ(m_ctrl.m_nCharWidth, 7);
-  EXPECT_EQ(m_ctrl.m_rcBounds, (Rect{0, 0, 1280, 300}));
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nRowHeight, 20);  // control font 16 + 4, not the context's own 18
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nCharWidth, 7);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_rcBounds, (Rect{0, 0, 1280, 300}));
   EXPECT_EQ(Field(1), (Rect{57, 0, 337, 20}));
 
   std::vector<Op> texts = Memory(OpKind::DrawText);
@@ -150,8 +151,8 @@ TEST_F(ViewTest, FieldOrderThatIsNoPermutationLaysOutNaturally) {
   for (const char16_t* order : bad) {
     SCOPED_TRACE(std::string(order, order + std::char_traits<char16_t>::length(order)));
     m_ctrl.m_strFieldOrder = order;
-    m_ctrl.m_nFindRow = 0;
-    m_ctrl.m_nFindColumn = 5;
+    Inside(m_ctrl.View()).m_nFindRow = 0;
+    Inside(m_ctrl.View()).m_nFindColumn = 5;
     Paint(1280, 100);
     EXPECT_EQ(m_ctrl.m_strFieldOrder, order);  // the property keeps what was written
     for (int p = 0; p < kFieldCount; ++p) EXPECT_EQ(m_ctrl.Store().m_nFieldOrder[p], p);
@@ -175,49 +176,49 @@ TEST_F(ViewTest, NegativeWidthColumnDrawsNoHeaderCell) {
 TEST_F(ViewTest, FindHitIsInvertedOnlyWhileItsRowIsDrawn) {
   m_ctrl.m_strFieldOrder = u"543210";
   AddRows(5);
-  m_ctrl.m_nFindRow = 1;
-  m_ctrl.m_nFindColumn = 2;  // display position 2 of 543210: Message
+  Inside(m_ctrl.View()).m_nFindRow = 1;
+  Inside(m_ctrl.View()).m_nFindColumn = 2;  // display position 2 of 543210: Message
   Paint(1280, 60);  // V = 2: the vertical bar is shown, so the first row is kept
   std::vector<Op> inv = Memory(OpKind::InvertRect);
   ASSERT_EQ(inv.size(), 1u);
   EXPECT_EQ(inv[0].rect, (Rect{Field(kFieldMessage).left + 6, 42, Field(kFieldMessage).right - 6, 60}));
   EXPECT_EQ(inv[0].rect, RowTexts()[6 + kFieldMessage].rect);
 
-  m_ctrl.m_nFirstRow = 2;  // row 1 scrolled out of view
+  Inside(m_ctrl.View()).m_nFirstRow = 2;  // row 1 scrolled out of view
   Paint(1280, 60);
   ASSERT_EQ(RowBands().size(), 2u);
   EXPECT_TRUE(Memory(OpKind::InvertRect).empty());
 
-  m_ctrl.m_nFirstRow = 0;
-  m_ctrl.m_nFindColumn = -1;
+  Inside(m_ctrl.View()).m_nFirstRow = 0;
+  Inside(m_ctrl.View()).m_nFindColumn = -1;
   Paint(1280, 200);
   EXPECT_TRUE(Memory(OpKind::InvertRect).empty());
-  m_ctrl.m_nFindColumn = 6;  // out of the table: no hit, no read past it
+  Inside(m_ctrl.View()).m_nFindColumn = 6;  // out of the table: no hit, no read past it
   Paint(1280, 200);
   EXPECT_TRUE(Memory(OpKind::InvertRect).empty());
 }
 
 TEST_F(ViewTest, OnlyTheHeaderIsDrawnWithoutRowsToShow) {
   AddRows(20);
-  m_ctrl.m_nFirstRow = 20;  // as after the store halves: not below the row count
+  Inside(m_ctrl.View()).m_nFirstRow = 20;  // as after the store halves: not below the row count
   Paint(1280, 100);  // range 0..16 keeps the stale position
   EXPECT_TRUE(RowBands().empty());
   EXPECT_EQ(Memory(OpKind::DrawText).size(), 7u);
 
-  EXPECT_EQ(m_ctrl.m_nFirstRow, 20);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFirstRow, 20);
   m_ctrl.Store().RemoveAll();
   Paint(1280, 200);
   EXPECT_TRUE(RowBands().empty());
   EXPECT_EQ(Memory(OpKind::DrawText).size(), 7u);
   EXPECT_FALSE(m_wnd.m_bars[kSbVert].visible);
-  EXPECT_EQ(m_ctrl.m_nFirstRow, 0);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nFirstRow, 0);
 }
 
 TEST_F(ViewTest, HorizontalOffsetShiftsCellsAndShortensBands) {
   AddRows(1);
-  m_ctrl.m_nHScrollPos = 100;
+  Inside(m_ctrl.View()).m_nHScrollPos = 100;
   Paint(400, 100);
-  EXPECT_EQ(m_ctrl.m_nHScrollPos, 100);  // 1266 > 400: the bar stays, so does the offset
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nHScrollPos, 100);  // 1266 > 400: the bar stays, so does the offset
   std::vector<Op> texts = Memory(OpKind::DrawText);
   // The filler would start right of its end (1266 > 502): no filler cell.
   EXPECT_EQ(texts.size(), 6u + 6u);
@@ -232,7 +233,7 @@ TEST_F(ViewTest, HorizontalOffsetShiftsCellsAndShortensBands) {
 
 TEST_F(ViewTest, NoMemoryContextDrawsStraightOnTheTarget) {
   AddRows(10);
-  m_ctrl.m_nFirstRow = 3;
+  Inside(m_ctrl.View()).m_nFirstRow = 3;
   m_dc.Settings().failMemoryContext = true;
   Paint(1280, 100);
   EXPECT_TRUE(m_dc.OpsOf(OpKind::CopyFrom).empty());
@@ -260,13 +261,13 @@ TEST_F(ViewTest, NothingIsDrawnForAnEmptyInvalidRectOrNoRowHeight) {
   AddRows(2);
   m_ctrl.OnDraw(m_dc, {0, 0, 800, 600}, {10, 10, 10, 50});
   EXPECT_TRUE(m_dc.Ops().empty());
-  EXPECT_EQ(m_ctrl.m_nRowHeight, 0);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nRowHeight, 0);
 
   m_dc.Settings().textHeight = -4;
   m_ctrl.OnDraw(m_dc, {0, 0, 800, 600}, {0, 0, 800, 600});
   EXPECT_TRUE(m_dc.Ops().empty());
-  EXPECT_EQ(m_ctrl.m_nRowHeight, 0);
-  EXPECT_EQ(m_ctrl.VisibleRows(), 0);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nRowHeight, 0);
+  EXPECT_EQ(m_ctrl.View().VisibleRows(), 0);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ class SeverityTest : public ViewTest {
   }
   char ClassOf(int32_t severity) {
     ColorRef text = 0, back = 0;
-    m_ctrl.GetSeverityColors(severity, text, back, m_dc);
+    m_ctrl.View().GetSeverityColors(severity, text, back, m_dc);
     EXPECT_EQ(back - 0x20, text - 0x10) << "text and background of different classes";
     return static_cast<char>('A' + (text - 0x10));
   }

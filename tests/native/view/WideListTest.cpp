@@ -3,6 +3,7 @@
 // their coordinates at those ends instead of overflowing past them.
 #include "OperatorFixture.h"
 #include "ViewFixture.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -66,12 +67,12 @@ TEST_F(WideListTest, StepsNearTheEndOfTheRangeStopAtIt) {
   Paint(1280, 300);
   const int32_t max = INT32_MAX - 1280;
   ASSERT_EQ(m_wnd.m_bars[kSbHorz].max, max);
-  m_ctrl.m_nHScrollPos = max - 3;
+  Inside(m_ctrl.View()).m_nHScrollPos = max - 3;
   m_ctrl.OnHScroll(1, 0);  // SB_LINERIGHT: one character, 32767 pixels
-  EXPECT_EQ(m_ctrl.m_nHScrollPos, max);
-  m_ctrl.m_nHScrollPos = max - 3;
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nHScrollPos, max);
+  Inside(m_ctrl.View()).m_nHScrollPos = max - 3;
   m_ctrl.OnHScroll(3, 0);  // SB_PAGERIGHT
-  EXPECT_EQ(m_ctrl.m_nHScrollPos, max);
+  EXPECT_EQ(Inside(m_ctrl.View()).m_nHScrollPos, max);
 }
 
 // Scrolled near the end of a list that was wider before its widths changed
@@ -88,7 +89,7 @@ TEST_F(OperatorTest, APointPastTheRangeIsOverNoColumn) {
   m_ctrl.OnDraw(dc, bounds, bounds);
   // Message spans list x from near the left end to about -2^30.
   ASSERT_LT(m_ctrl.Store().m_rcField[kFieldMessage].left, -2147483549);
-  m_ctrl.m_nHScrollPos = INT32_MAX - 100;
+  Inside(m_ctrl.View()).m_nHScrollPos = INT32_MAX - 100;
   const Tracked t = OpenMenu(200, 5);
   EXPECT_EQ(Find(t, ID_SORT_ASCENDING), nullptr);
   EXPECT_EQ(Find(t, ID_SORT_DESCENDING), nullptr);

@@ -18,7 +18,7 @@
 
 #include "control/VelmaricAECtrl.h"
 #include "control/com/VelmaricAEClass.h"
-#include "control/com/VelmaricAEIds.h"
+#include "resources/VelmaricAEIds.h"
 #include "framework/win32/ComModule.h"
 #include "framework/win32/OleControlObject.h"
 #include "framework/win32/StockFont.h"

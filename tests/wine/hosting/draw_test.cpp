@@ -14,6 +14,7 @@
 #include "tests/wine/common/OcxModule.h"
 #include "tests/wine/hosting/HostingSupport.h"
 #include "tests/wine/hosting/TestSite.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -127,12 +128,12 @@ class DrawRows : public ::testing::Test {
   }
   // Band of drawn row k: from (k + 1) * rowHeight + 2 up to (k + 2) * rowHeight.
   RECT RowBand(int k, int width) {
-    const int rh = Ctrl().m_nRowHeight;
+    const int rh = Inside(Ctrl().View()).m_nRowHeight;
     return Band((k + 1) * rh + 2, (k + 2) * rh, width);
   }
   RECT FindCell(int row, int field) {
     const Rect& col = Ctrl().Store().m_rcField[field];
-    RECT band = RowBand(row - Ctrl().m_nFirstRow, 0);
+    RECT band = RowBand(row - Inside(Ctrl().View()).m_nFirstRow, 0);
     return RECT{col.left + 6, band.top, col.right - 6, band.bottom};
   }
   // Pixels that differ between two pictures of one size, inside `inside` (or
@@ -157,7 +158,7 @@ TEST_F(DrawRows, HeaderRowBandsInClassColoursGapsInBackColor) {
   ASSERT_TRUE(dib.Ok());
   dib.Fill(kSentinel);
   ASSERT_EQ(DrawInto(m_unk, dib, RECTL{0, 0, w, h}), S_OK);
-  const int rh = Ctrl().m_nRowHeight;
+  const int rh = Inside(Ctrl().View()).m_nRowHeight;
   ASSERT_GT(rh, 4);
   ASSERT_LT(7 * rh, h) << "all six rows fit";
   EXPECT_EQ(dib.Count(Band(0, h, w), kSentinel), 0) << "every pixel of the bounds is painted";
@@ -206,8 +207,8 @@ TEST_F(DrawRows, FoundCellIsInvertedAndNothingElse) {
   ASSERT_EQ(DrawInto(m_unk, before, RECTL{0, 0, w, h}), S_OK);
 
   // Display position 1 is the Timestamp column in the default order.
-  Ctrl().m_nFindRow = 2;
-  Ctrl().m_nFindColumn = 1;
+  Inside(Ctrl().View()).m_nFindRow = 2;
+  Inside(Ctrl().View()).m_nFindColumn = 1;
   ASSERT_EQ(DrawInto(m_unk, after, RECTL{0, 0, w, h}), S_OK);
   RECT cell = FindCell(2, kFieldTimestamp);
   ASSERT_LT(cell.left, cell.right);
@@ -226,10 +227,10 @@ TEST_F(DrawRows, FoundCellIsInvertedAndNothingElse) {
   ASSERT_EQ(PutProp(d, L"FieldOrder", v), S_OK);
   VariantClear(&v);
   d->Release();
-  Ctrl().m_nFindColumn = -1;
+  Inside(Ctrl().View()).m_nFindColumn = -1;
   Dib plain(w, h), found(w, h);
   ASSERT_EQ(DrawInto(m_unk, plain, RECTL{0, 0, w, h}), S_OK);
-  Ctrl().m_nFindColumn = 1;
+  Inside(Ctrl().View()).m_nFindColumn = 1;
   ASSERT_EQ(DrawInto(m_unk, found, RECTL{0, 0, w, h}), S_OK);
   cell = FindCell(2, kFieldCategory);
   ASSERT_LT(cell.left, w);
@@ -238,15 +239,15 @@ TEST_F(DrawRows, FoundCellIsInvertedAndNothingElse) {
   // Scrolled, the cell moves with its row, and is not drawn once the row is
   // scrolled off. The view is made lower than the six rows, so that the
   // scroll position is kept.
-  const int rh = Ctrl().m_nRowHeight;
+  const int rh = Inside(Ctrl().View()).m_nRowHeight;
   const int low = 4 * rh;
   for (int first : {1, 3}) {
-    Ctrl().m_nFirstRow = first;
+    Inside(Ctrl().View()).m_nFirstRow = first;
     Dib scrolledPlain(w, low), scrolledFound(w, low);
-    Ctrl().m_nFindColumn = -1;
+    Inside(Ctrl().View()).m_nFindColumn = -1;
     ASSERT_EQ(DrawInto(m_unk, scrolledPlain, RECTL{0, 0, w, low}), S_OK);
-    ASSERT_EQ(Ctrl().m_nFirstRow, first);
-    Ctrl().m_nFindColumn = 1;
+    ASSERT_EQ(Inside(Ctrl().View()).m_nFirstRow, first);
+    Inside(Ctrl().View()).m_nFindColumn = 1;
     ASSERT_EQ(DrawInto(m_unk, scrolledFound, RECTL{0, 0, w, low}), S_OK);
     const RECT none = {0, 0, 0, 0};
     EXPECT_EQ(Mismatches(scrolledPlain, scrolledFound, first <= 2 ? FindCell(2, kFieldCategory) : none), 0)
@@ -324,14 +325,14 @@ class WindowScrolling : public DrawRows {
     if (m_form) DestroyWindow(m_form);
     DrawRows::TearDown();
   }
-  int VisibleRows() { return Ctrl().VisibleRows(); }
+  int VisibleRows() { return Ctrl().View().VisibleRows(); }
   HWND m_form = nullptr;
   HWND m_hwnd = nullptr;
   TestSite* m_site = nullptr;
 };
 
 TEST_F(WindowScrolling, BarsFollowTheRowsAndTheScrollMessages) {
-  ASSERT_GT(Ctrl().m_nRowHeight, 0);
+  ASSERT_GT(Inside(Ctrl().View()).m_nRowHeight, 0);
   int min = -1, max = -1;
   GetScrollRange(m_hwnd, SB_VERT, &min, &max);
   EXPECT_EQ(min, 0);
@@ -341,22 +342,22 @@ TEST_F(WindowScrolling, BarsFollowTheRowsAndTheScrollMessages) {
   EXPECT_GT(max, 0);
 
   SendMessageW(m_hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
-  EXPECT_EQ(Ctrl().m_nFirstRow, 1);
+  EXPECT_EQ(Inside(Ctrl().View()).m_nFirstRow, 1);
   EXPECT_EQ(GetScrollPos(m_hwnd, SB_VERT), 1);
   SendMessageW(m_hwnd, WM_VSCROLL, SB_PAGEDOWN, 0);
-  EXPECT_EQ(Ctrl().m_nFirstRow, 1 + VisibleRows());
+  EXPECT_EQ(Inside(Ctrl().View()).m_nFirstRow, 1 + VisibleRows());
   SendMessageW(m_hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1000), 0);
-  EXPECT_EQ(Ctrl().m_nFirstRow, 100 - VisibleRows());  // clamped to the range
+  EXPECT_EQ(Inside(Ctrl().View()).m_nFirstRow, 100 - VisibleRows());  // clamped to the range
   EXPECT_EQ(GetScrollPos(m_hwnd, SB_VERT), 100 - VisibleRows());
   SendMessageW(m_hwnd, WM_HSCROLL, SB_LINERIGHT, 0);
-  EXPECT_EQ(Ctrl().m_nHScrollPos, Ctrl().m_nCharWidth);
-  EXPECT_EQ(GetScrollPos(m_hwnd, SB_HORZ), Ctrl().m_nCharWidth);
+  EXPECT_EQ(Inside(Ctrl().View()).m_nHScrollPos, Inside(Ctrl().View()).m_nCharWidth);
+  EXPECT_EQ(GetScrollPos(m_hwnd, SB_HORZ), Inside(Ctrl().View()).m_nCharWidth);
 
   // After Clear All the next paint hides the vertical bar and goes back to the top.
   Ctrl().Store().RemoveAll();
   InvalidateRect(m_hwnd, nullptr, TRUE);
   UpdateWindow(m_hwnd);
-  EXPECT_EQ(Ctrl().m_nFirstRow, 0);
+  EXPECT_EQ(Inside(Ctrl().View()).m_nFirstRow, 0);
   SCROLLBARINFO sbi = {};
   sbi.cbSize = sizeof sbi;
   GetScrollBarInfo(m_hwnd, OBJID_VSCROLL, &sbi);

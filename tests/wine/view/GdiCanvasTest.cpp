@@ -4,6 +4,7 @@
 
 #include "control/VelmaricAECtrl.h"
 #include "framework/win32/GdiCanvas.h"
+#include "tests/native/view/ViewPeer.h"
 
 namespace {
 
@@ -120,8 +121,8 @@ TEST_F(DibTest, ControlPaintsHeaderAndRows) {
   ctrl.m_clrBackColorD = RGB(255, 255, 0);
   ctrl.Store().AddEvent(u"ts", u"src", u"msg", u"cat", u"500", 1);
   ctrl.OnDraw(*m_canvas, {0, 0, kW, kH}, {0, 0, kW, kH});
-  ASSERT_GT(ctrl.m_nRowHeight, 4);
-  const int h = ctrl.m_nRowHeight;
+  ASSERT_GT(Inside(ctrl.View()).m_nRowHeight, 4);
+  const int h = Inside(ctrl.View()).m_nRowHeight;
   EXPECT_EQ(Pixel(0, 0), GetSysColor(COLOR_BTNHIGHLIGHT));
   EXPECT_EQ(Pixel(2, h / 2), GetSysColor(COLOR_BTNFACE));
   // The row band, and the two-pixel gap of the back colour above it.

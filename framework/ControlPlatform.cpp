@@ -1,4 +1,4 @@
-#include "control/ControlPlatform.h"
+#include "framework/ControlPlatform.h"
 
 #include <chrono>
 #include <thread>

@@ -1,4 +1,5 @@
-// Class ids, interface ids and ProgIDs of the module.
+// Class ids, interface ids and ProgIDs of the module, beside the type library
+// that declares them: the control's and the pages' COM shells both name them.
 #pragma once
 #include <windows.h>
 

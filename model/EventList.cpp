@@ -94,7 +94,7 @@ void EventList::LayoutFields(int32_t charWidth, int32_t rowHeight) {
   // 64-bit sums clamped to 32 bits: absurd widths give a wide list, never an
   // overflowed one.
   int64_t x = 0;
-  for (int32_t f : ValidFieldOrder(m_nFieldOrder)) {
+  for (int32_t f : m_nFieldOrder.Order()) {
     Rect& rc = m_rcField[f];
     rc.left = ClampToInt32(x);
     rc.top = 0;

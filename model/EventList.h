@@ -8,17 +8,8 @@
 #include <string>
 
 #include "framework/Types.h"
-
-enum : int32_t { kFieldRank = 0, kFieldTimestamp, kFieldSource, kFieldMessage, kFieldCategory,
-                 kFieldSeverity, kFieldCount };
-
-// Header labels by field index: the one table shared by the header, the sort
-// menu items and the Columns page.
-extern const char16_t* const kFieldLabels[kFieldCount];
-
-// Column widths in average characters, by field, of a new list: the defaults
-// of the width properties too.
-inline constexpr int16_t kDefaultFieldWidths[kFieldCount] = {8, 40, 40, 48, 32, 12};
+#include "model/FieldOrder.h"
+#include "model/Fields.h"
 
 class EventList {
  public:
@@ -38,10 +29,9 @@ class EventList {
   void LayoutFields(int32_t charWidth, int32_t rowHeight);
   int32_t HitTestBorder(int32_t x) const;
 
-  // Layout members, read and written directly by the control.
-  // m_nFieldOrder holds 0..5 until the control first applies FieldOrder; an
-  // order that does not name each field exactly once is read as 0..5.
-  int32_t m_nFieldOrder[kFieldCount] = {0, 1, 2, 3, 4, 5};
+  // Layout members, read and written directly by the control. The order is
+  // 0..5 until the control first applies FieldOrder.
+  ColumnOrder m_nFieldOrder;
   int32_t m_nFieldWidth[kFieldCount] = {kDefaultFieldWidths[0], kDefaultFieldWidths[1], kDefaultFieldWidths[2],
                                        kDefaultFieldWidths[3], kDefaultFieldWidths[4], kDefaultFieldWidths[5]};
   uint8_t m_bNumericField[kFieldCount] = {1, 0, 0, 0, 0, 1};

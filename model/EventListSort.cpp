@@ -32,7 +32,7 @@ void EventList::QuickSort(int32_t first, int32_t last, int32_t field, int32_t di
   for (int32_t k = 0; k < n; ++k) cells[static_cast<size_t>(k)] = m_arrRows[static_cast<size_t>(first + k)].data();
   // Ranks are unique, so in practice the parts up to Rank decide every
   // comparison: the rest of a key is written only if one reaches it.
-  SortKeys keys(std::move(cells), field, ValidFieldOrder(m_nFieldOrder), m_bNumericField, kFieldRank);
+  SortKeys keys(std::move(cells), field, m_nFieldOrder.Order(), m_bNumericField, kFieldRank);
 
   // Distinct keys have one sorted order, whoever sorts them. Equal keys (a
   // NUL cuts two keys short, or direction 0 makes all equal) end in an order

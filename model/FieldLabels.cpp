@@ -1,4 +1,4 @@
-#include "model/EventList.h"
+#include "model/Fields.h"
 
 const char16_t* const kFieldLabels[kFieldCount] = {u"Rank",     u"Timestamp", u"Source",
                                                    u"Message",  u"Category",  u"Severity"};

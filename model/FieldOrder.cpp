@@ -15,6 +15,12 @@ FieldOrder ValidFieldOrder(const int32_t (&order)[kFieldCount]) {
   return valid;
 }
 
+FieldOrder ValidFieldOrder(const FieldOrder& order) {
+  int32_t raw[kFieldCount];
+  for (int32_t p = 0; p < kFieldCount; ++p) raw[p] = order[static_cast<size_t>(p)];
+  return ValidFieldOrder(raw);
+}
+
 FieldOrder FieldOrderFromText(const String& text) {
   int32_t order[kFieldCount];
   for (int32_t p = 0; p < kFieldCount; ++p)

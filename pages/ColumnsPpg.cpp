@@ -51,7 +51,7 @@ void ColumnsPpg::OnControlCommand(int id, uint16_t code) {
 // the user moves a row.
 void ColumnsPpg::RebuildOrderList() {
   m_listOrder.ResetContent();
-  const FieldOrder order = FieldOrderFromText(m_strFieldOrder);
+  const ColumnOrder order = ColumnOrder::FromText(m_strFieldOrder);
   for (int32_t column : order) {
     const int32_t row = m_listOrder.AddString(kFieldLabels[column]);
     m_listOrder.SetItemData(row, column);

@@ -5,8 +5,7 @@
 void EventListView::ApplyFieldSettings() {
   // The property keeps what was written; the layout never takes an order
   // that is not a permutation.
-  const FieldOrder order = FieldOrderFromText(m_settings.m_strFieldOrder);
-  for (int p = 0; p < kFieldCount; ++p) m_store.m_nFieldOrder[p] = order[static_cast<size_t>(p)];
+  m_store.m_nFieldOrder = ColumnOrder::FromText(m_settings.m_strFieldOrder);
 
   const std::array<int16_t*, kFieldCount> widths = m_settings.FieldWidthProperties();
   for (int f = 0; f < kFieldCount; ++f) m_store.m_nFieldWidth[f] = *widths[f];

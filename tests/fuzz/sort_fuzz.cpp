@@ -98,17 +98,19 @@ String Cell(Input& in) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in(data, size);
   EventList list;
+  int32_t order[kFieldCount] = {0, 1, 2, 3, 4, 5};
   if (in.Pick(4) == 0) {
-    for (int32_t& f : list.m_nFieldOrder) f = in.Edgy<int32_t>() % 8;
+    for (int32_t& f : order) f = in.Edgy<int32_t>() % 8;
   } else {
-    for (int p = kFieldCount - 1; p > 0; --p) std::swap(list.m_nFieldOrder[p], list.m_nFieldOrder[in.Pick(p + 1)]);
+    for (int p = kFieldCount - 1; p > 0; --p) std::swap(order[p], order[in.Pick(p + 1)]);
   }
+  list.m_nFieldOrder = ColumnOrder(order);
   if (in.Pick(4) == 0)
     for (uint8_t& n : list.m_bNumericField) n = in.Bool() ? 0 : in.Any<uint8_t>();
 
   std::vector<reference::Row> rows;
   reference::Sorter ref{rows, {}, {}};
-  for (int p = 0; p < kFieldCount; ++p) ref.order[p] = IsPermutation(list.m_nFieldOrder) ? list.m_nFieldOrder[p] : p;
+  for (int p = 0; p < kFieldCount; ++p) ref.order[p] = IsPermutation(order) ? order[p] : p;
   for (int f = 0; f < kFieldCount; ++f) ref.numeric[f] = list.m_bNumericField[f] != 0;
 
   const int sorts = in.Int(1, 6);

@@ -61,11 +61,11 @@ TEST(EventListSort, TiesFallToOtherFieldsInDisplayOrder) {
   list.AddEvent(u"t1", u"same", u"m2", u"c", u"1", 1);  // rank 2
   // Display order puts Message before Rank and Timestamp.
   const int32_t order[] = {3, 2, 0, 1, 4, 5};
-  std::copy(order, order + 6, list.m_nFieldOrder);
+  list.m_nFieldOrder = ColumnOrder(order);
   SortAll(list, kFieldSource, -1);
   EXPECT_EQ(Column(list, kFieldMessage), (std::vector<String>{u"m2", u"m1"}));
   // With the default order Rank breaks the tie first.
-  for (int f = 0; f < kFieldCount; ++f) list.m_nFieldOrder[f] = f;
+  list.m_nFieldOrder = ColumnOrder();
   SortAll(list, kFieldSource, -1);
   EXPECT_EQ(Column(list, kFieldRank), (std::vector<String>{u"2", u"1"}));
 }
@@ -76,7 +76,7 @@ TEST(EventListSort, BadOrderBreaksTiesAsIdentity) {
   list.AddEvent(u"a", u"same", u"", u"", u"", 1);  // rank 2
   // Read as 0..5, so Rank breaks the tie before Timestamp.
   const int32_t bad[] = {1, 1, 1, 1, 1, 1};
-  std::copy(bad, bad + 6, list.m_nFieldOrder);
+  list.m_nFieldOrder = ColumnOrder(bad);
   SortAll(list, kFieldSource, 1);
   EXPECT_EQ(Column(list, kFieldRank), (std::vector<String>{u"1", u"2"}));
 }
@@ -92,7 +92,7 @@ TEST(EventListSort, PrefixComparesOnIntoTheNextField) {
   // Message "~" after a short source outranks a longer source's letter.
   EventList tilde;
   const int32_t order[] = {2, 3, 0, 1, 4, 5};
-  std::copy(order, order + 6, tilde.m_nFieldOrder);
+  tilde.m_nFieldOrder = ColumnOrder(order);
   tilde.AddEvent(u"", u"ab", u"~", u"", u"", 1);
   tilde.AddEvent(u"", u"abc", u"", u"", u"", 1);
   SortAll(tilde, kFieldSource, 1);
@@ -171,7 +171,7 @@ TEST(EventListSort, MatchesReferenceQuickSortExactly) {
   const int32_t orders[][6] = {{0, 1, 2, 3, 4, 5}, {3, 5, 2, 4, 1, 0}, {0, 0, 0, 0, 0, 0}};
   for (const auto& order : orders) {
     EventList list;
-    std::copy(order, order + 6, list.m_nFieldOrder);
+    list.m_nFieldOrder = ColumnOrder(order);
     AddRandomRows(list, 1200, rng);
     std::vector<reference::Row> rows = Rows(list);
     reference::Sorter ref{rows, {}, {}};
@@ -206,10 +206,10 @@ struct SideBySide {
     for (const reference::Row& r : cells) list.AddEvent(r[1], r[2], r[3], r[4], r[5], rng() % 3 != 0);
     rows = Rows(list);
   }
-  void SetOrder(const FieldOrder& order) { std::copy(order.begin(), order.end(), list.m_nFieldOrder); }
+  void SetOrder(const FieldOrder& order) { list.m_nFieldOrder = ColumnOrder(order); }
   // Sorts both; the index of the first row where they differ, or -1.
   int Sort(int32_t first, int32_t last, int32_t field, int32_t direction) {
-    reference::Sorter ref{rows, ValidFieldOrder(list.m_nFieldOrder), {true, false, false, false, false, true}};
+    reference::Sorter ref{rows, list.m_nFieldOrder.Order(), {true, false, false, false, false, true}};
     ref.QuickSort(first, last, field, direction);
     list.QuickSort(first, last, field, direction);
     return FirstDifference(Rows(list), rows);

@@ -162,8 +162,8 @@ TEST(EventListTrim, AfterSortRemovesByRankAndKeepsSortedPositions) {
 TEST(EventList, RemoveAllRestartsRanksAndKeepsLayout) {
   EventList list;
   Fill(list, 5, true);
-  list.m_nFieldOrder[0] = 5;
-  list.m_nFieldOrder[5] = 0;
+  const int32_t swapped[] = {5, 1, 2, 3, 4, 0};
+  list.m_nFieldOrder = ColumnOrder(swapped);
   list.m_nFieldWidth[2] = 3;
   list.LayoutFields(7, 13);
   const Rect source = list.m_rcField[kFieldSource];
@@ -190,7 +190,7 @@ TEST(EventListLayout, InitialWidthsWithCharWidthSeven) {
 TEST(EventListLayout, FollowsDisplayOrder) {
   EventList list;
   const int32_t order[] = {5, 2, 0, 1, 4, 3};
-  std::copy(order, order + 6, list.m_nFieldOrder);
+  list.m_nFieldOrder = ColumnOrder(order);
   list.LayoutFields(2, 10);
   EXPECT_EQ(list.m_rcField[kFieldSeverity], (Rect{0, 0, 24, 10}));
   EXPECT_EQ(list.m_rcField[kFieldSource], (Rect{25, 0, 105, 10}));
@@ -205,7 +205,7 @@ TEST(EventListLayout, BadOrderIsReadAsIdentity) {
   reference.LayoutFields(7, 16);
   for (const auto& order : bad) {
     EventList list;
-    std::copy(order, order + 6, list.m_nFieldOrder);
+    list.m_nFieldOrder = ColumnOrder(order);
     list.LayoutFields(7, 16);
     for (int f = 0; f < kFieldCount; ++f) EXPECT_EQ(list.m_rcField[f], reference.m_rcField[f]);
     EXPECT_EQ(list.m_nTotalWidth, 1266);
@@ -237,7 +237,7 @@ TEST(EventListHitTest, BorderReachIsStrict) {
 TEST(EventListHitTest, LowerFieldIndexWinsNotDisplayPosition) {
   EventList list;
   const int32_t order[] = {1, 0, 2, 3, 4, 5};
-  std::copy(order, order + 6, list.m_nFieldOrder);
+  list.m_nFieldOrder = ColumnOrder(order);
   list.m_nFieldWidth[kFieldTimestamp] = 0;
   list.m_nFieldWidth[kFieldRank] = 0;
   list.LayoutFields(7, 16);  // Timestamp 0..0, Rank 1..1

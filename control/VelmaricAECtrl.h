@@ -91,9 +91,11 @@ class CVelmaricAECtrl : public COleControl, public VelmaricAESettings, private I
 
   ControlPlatform m_platform;
   EventList m_store;
-  // Taken on the window thread only, around everything that reads or changes
-  // the store; recursive, since a modal loop inside one (the miss box, a
-  // NewEvent handler) lets the drain and painting in on the same thread.
+  // Taken on the window thread only, by the commands, the drain and painting
+  // around their work on the rows: never for another thread, only so that a
+  // modal loop inside one (the miss box, a NewEvent handler) finds the rows
+  // whole. Recursive, since the drain and painting then come in on the same
+  // thread.
   RecursiveTimedMutex m_storeLock;
   EventListView m_view;
   std::optional<EventListView::ScrollBatch> m_rows;  // while a drain adds rows

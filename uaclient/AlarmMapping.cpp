@@ -10,32 +10,33 @@ namespace {
 struct StandardType {
   uint32_t id;
   const char* name;
+  bool condition;  // ConditionType or one of its subtypes
 };
 
 // Namespace 0 event and condition types whose numeric ids were checked against the published nodeset.
 constexpr StandardType kStandardTypes[] = {
-    {2041, "BaseEventType"},
-    {2052, "AuditEventType"},
-    {2058, "AuditSecurityEventType"},
-    {2130, "SystemEventType"},
-    {2782, "ConditionType"},
-    {2790, "AuditConditionEventType"},
-    {2803, "AuditConditionEnableEventType"},
-    {2881, "AcknowledgeableConditionType"},
-    {2915, "AlarmConditionType"},
-    {2955, "LimitAlarmType"},
-    {9341, "ExclusiveLimitAlarmType"},
-    {9482, "ExclusiveLevelAlarmType"},
-    {9623, "ExclusiveRateOfChangeAlarmType"},
-    {9764, "ExclusiveDeviationAlarmType"},
-    {9906, "NonExclusiveLimitAlarmType"},
-    {10060, "NonExclusiveLevelAlarmType"},
-    {10214, "NonExclusiveRateOfChangeAlarmType"},
-    {10368, "NonExclusiveDeviationAlarmType"},
-    {10523, "DiscreteAlarmType"},
-    {10637, "OffNormalAlarmType"},
-    {10751, "TripAlarmType"},
-    {11753, "SystemOffNormalAlarmType"},
+    {2041, "BaseEventType", false},
+    {2052, "AuditEventType", false},
+    {2058, "AuditSecurityEventType", false},
+    {2130, "SystemEventType", false},
+    {2782, "ConditionType", true},
+    {2790, "AuditConditionEventType", false},
+    {2803, "AuditConditionEnableEventType", false},
+    {2881, "AcknowledgeableConditionType", true},
+    {2915, "AlarmConditionType", true},
+    {2955, "LimitAlarmType", true},
+    {9341, "ExclusiveLimitAlarmType", true},
+    {9482, "ExclusiveLevelAlarmType", true},
+    {9623, "ExclusiveRateOfChangeAlarmType", true},
+    {9764, "ExclusiveDeviationAlarmType", true},
+    {9906, "NonExclusiveLimitAlarmType", true},
+    {10060, "NonExclusiveLevelAlarmType", true},
+    {10214, "NonExclusiveRateOfChangeAlarmType", true},
+    {10368, "NonExclusiveDeviationAlarmType", true},
+    {10523, "DiscreteAlarmType", true},
+    {10637, "OffNormalAlarmType", true},
+    {10751, "TripAlarmType", true},
+    {11753, "SystemOffNormalAlarmType", true},
 };
 
 // Largest k for which (k << 8) still fits in 32 bits.
@@ -122,13 +123,20 @@ std::string CategoryTable::NameOf(const NodeId& eventType) const {
   return NodeIdToText(eventType);
 }
 
+void CategoryTable::AddStandardTypes() {
+  for (const auto& type : kStandardTypes)
+    CategoryFor(NodeId::Numeric(0, type.id), type.condition ? wtsim::kConditionEvent : wtsim::kSimpleEvent);
+}
+
 uint32_t CategoryTable::CategoryFor(const NodeId& eventType, uint32_t aeEventType) {
   std::string key = NodeIdToText(eventType);
   auto it = idByType_.find(key);
   if (it != idByType_.end()) return it->second;
   if (nextIndex_ > kMaxCategoryIndex) {
-    // Sixteen million distinct types cannot happen with a sane server; share the base type's category.
-    return CategoryFor(NodeId::Numeric(0, kBaseEventTypeId), aeEventType);
+    // Sixteen million distinct types cannot happen with a sane server; share the base type's category,
+    // or the first one there is when the base type never came.
+    if (auto base = Find(NodeId::Numeric(0, kBaseEventTypeId))) return *base;
+    return kCategoryMinimumTypeId;
   }
   const uint32_t id = nextIndex_++ << 8;
   byId_[id] = {aeEventType, id, Utf8ToUtf16(NameOf(eventType))};
@@ -189,6 +197,8 @@ const AlarmMemory::State* AlarmMemory::Find(const ::String& source, const ::Stri
 // --- AlarmEventMapper ---
 
 AlarmEventMapper::AlarmEventMapper(CategoryTable::NameResolver resolver) : categories_(std::move(resolver)) {}
+
+void AlarmEventMapper::KnowStandardTypes() { categories_.AddStandardTypes(); }
 
 wtsim::SimEvent AlarmEventMapper::Map(const std::vector<Variant>& fields, uint64_t receiveTime) {
   const AlarmEventFields f = DecodeAlarmEventFields(fields);

@@ -47,6 +47,8 @@ constexpr uint32_t kCategoryReturnToNormal = 0x0101;
 constexpr uint32_t kCategoryAcknowledgement = 0x0103;
 constexpr uint32_t kDefaultAeSeverity = 500;
 constexpr uint32_t kBaseEventTypeId = 2041;
+// The first event type's category (index 1 shifted past the low byte).
+constexpr uint32_t kCategoryMinimumTypeId = 0x0100;
 
 // BrowseName of a standard (namespace 0) event or condition type, or nullptr for an id not in the table.
 const char* StandardEventTypeName(uint32_t numericId);
@@ -85,6 +87,10 @@ class CategoryTable {
   using NameResolver = std::function<std::string(const NodeId&)>;
 
   explicit CategoryTable(NameResolver resolver = {});
+
+  // Gives every standard event and condition type its category now, in the table's order, so that a client
+  // asking for the categories before the first event learns the names of those a server will send.
+  void AddStandardTypes();
 
   // The category of an event type, created on first sight with the given AE event type.
   uint32_t CategoryFor(const NodeId& eventType, uint32_t aeEventType);
@@ -132,6 +138,8 @@ class AlarmMemory {
 class AlarmEventMapper {
  public:
   explicit AlarmEventMapper(CategoryTable::NameResolver resolver = {});
+  // See CategoryTable::AddStandardTypes; call before the first Map.
+  void KnowStandardTypes();
 
   // receiveTime (FILETIME count) stands in for a missing Time.
   wtsim::SimEvent Map(const std::vector<Variant>& fields, uint64_t receiveTime = 0);

@@ -323,6 +323,7 @@ void UaSession::HandleRefresh(const std::vector<uint8_t>& body) {
   if (!CheckResponse(body, response, "ConditionRefresh")) return;
   // A refused refresh leaves the connection usable; the caller reads the status.
   refreshStatus_ = response.results.empty() ? StatusCode{0x80000000u} : response.results[0].statusCode;
+  ++refreshesAnswered_;
 }
 
 void UaSession::HandlePublish(const std::vector<uint8_t>& body) {

@@ -80,8 +80,12 @@ class UaSession {
   const std::string& reason() const { return reason_; }
   StatusCode failureStatus() const { return failureStatus_; }
   uint32_t subscriptionId() const { return subscriptionId_; }
+  // The server's publishing interval for the subscription (ms), once Running.
+  double publishingIntervalMs() const { return revisedPublishingMs_; }
   uint32_t tokenId() const { return tokenId_; }
+  // The status of the latest ConditionRefresh reply, and how many replies have come.
   StatusCode refreshStatus() const { return refreshStatus_; }
+  uint32_t refreshesAnswered() const { return refreshesAnswered_; }
   size_t outstandingPublishes() const;
 
  private:
@@ -137,6 +141,7 @@ class UaSession {
   std::vector<uint32_t> recentSequences_;  // to deliver a notification at most once
   std::map<uint32_t, PendingRequest> pending_;
   StatusCode refreshStatus_;
+  uint32_t refreshesAnswered_ = 0;
 };
 
 }  // namespace ua

@@ -4,6 +4,9 @@
 #       GoogleTest program for Windows, run under Wine through the emulator.
 #       WINDOWS: the test creates windows and takes the shared "windows" lock.
 #       FIXTURES: fixtures required (for example ocx_registered).
+#   velmaric_ua_peer_test(NAME TARGET [ARGS ...])
+#       Runs TARGET's program (through the emulator in the Windows builds) beside the scripted OPC UA
+#       alarm server, under scripts/with-ua-peer.sh; skipped, not passed, where the server cannot run.
 include_guard(GLOBAL)
 
 function(velmaric_native_test name)
@@ -36,4 +39,18 @@ function(velmaric_wine_test name)
   if(T_FIXTURES)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${T_FIXTURES}")
   endif()
+endfunction()
+
+function(velmaric_ua_peer_test name target)
+  if(WIN32)
+    set(run ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${target}>)
+    set(label wine)
+  else()
+    set(run $<TARGET_FILE:${target}>)
+    set(label native)
+  endif()
+  add_test(NAME ${name} COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/with-ua-peer.sh --optional ${run} ${ARGN})
+  # Each test has a server of its own on a free port, so they may run side by side.
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS ${label} SKIP_RETURN_CODE 77
+    ENVIRONMENT "VELMARIC_BIN=${CMAKE_BINARY_DIR}")
 endfunction()

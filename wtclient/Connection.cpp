@@ -59,18 +59,10 @@ bool Connection::QueryCategories(DWORD eventTypes, DWORD* count, DWORD** ids, LP
   *names = nullptr;
   if (Fails(wtsim::Call::Query)) return false;
   Lock lock(m_cs);
-  m_categoryIds.clear();
-  m_categoryText.clear();
-  m_categoryNames.clear();
-  for (const wtsim::Category& c : m_source->scenario.categories) {
-    if ((c.eventType & eventTypes) == 0) continue;
-    m_categoryIds.push_back(c.id);
-    m_categoryText.push_back(Wide(c.name));
-  }
-  for (std::wstring& s : m_categoryText) m_categoryNames.push_back(&s[0]);
-  *count = static_cast<DWORD>(m_categoryIds.size());
-  *ids = m_categoryIds.empty() ? nullptr : m_categoryIds.data();
-  *names = m_categoryNames.empty() ? nullptr : m_categoryNames.data();
+  m_categories.Assign(m_source->scenario.categories, eventTypes);
+  *count = m_categories.Count();
+  *ids = m_categories.Ids();
+  *names = m_categories.Names();
   return true;
 }
 

@@ -13,6 +13,7 @@
 #include "wtclient/AEConnection.h"
 #include "wtclient/DeliveryStats.h"
 #include "wtclient/Registry.h"
+#include "wtclient/client/CategoryList.h"
 #include "plant/EventEngine.h"
 
 namespace wtclient {
@@ -60,9 +61,7 @@ class Connection : public AEConnection, public std::enable_shared_from_this<Conn
   std::deque<DWORD_PTR> m_refreshes;
   uint32_t m_nextSubscription = 0x5100;
 
-  std::vector<DWORD> m_categoryIds;
-  std::vector<std::wstring> m_categoryText;
-  std::vector<LPWSTR> m_categoryNames;
+  CategoryList m_categories;
 
   DeliveryStats m_stats;  // the delivery thread's, read after it ended
 };

@@ -1,4 +1,5 @@
-// The eight exports of WTclient.dll: an OPC AE client over COM, or over the
+// The eight exports of WTclient.dll: an OPC AE client over COM, an OPC UA
+// client for a server the integrator mapped to a UA endpoint, or the
 // in-process simulator when the environment asks for it.
 #include <windows.h>
 #include <objbase.h>
@@ -8,6 +9,8 @@
 #include "wtclient/Registry.h"
 #include "wtclient/WTclient.h"
 #include "wtclient/client/ComConnect.h"
+#include "wtclient/ua/UaConnection.h"
+#include "wtclient/ua/UaEndpoints.h"
 
 using wtclient::AEConnection;
 using wtclient::Registry;
@@ -36,10 +39,16 @@ BOOL WINAPI EnableExtendedAECallback(PFN_ExtendedAECallback callback) {
 
 HANDLE WINAPI ConnectOPC_AE(LPCSTR machineName, LPCSTR serverProgId) {
   std::shared_ptr<AEConnection> c;
-  if (wtclient::UseInProcessSimulator())
+  if (wtclient::UseInProcessSimulator()) {
     c = wtclient::Connection::Open(machineName, serverProgId);
-  else
-    c = wtclient::ConnectOverCom(machineName, serverProgId);
+  } else {
+    // A mapped ProgID names a UA server wherever it runs: the URL says where, the machine name is not used.
+    const std::string uaEndpoint = wtclient::UaEndpointFor(serverProgId);
+    if (uaEndpoint.empty())
+      c = wtclient::ConnectOverCom(machineName, serverProgId);
+    else if (Registry::Get().ThreadInitialised())
+      c = wtclient::UaConnection::Open(uaEndpoint);
+  }
   return c ? Registry::Get().Add(std::move(c)) : INVALID_HANDLE_VALUE;
 }
 

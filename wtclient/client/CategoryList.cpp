@@ -27,6 +27,16 @@ void CategoryList::Clear() {
   m_names.clear();
 }
 
+void CategoryList::Assign(const std::vector<wtsim::Category>& categories, DWORD eventTypes) {
+  Clear();
+  for (const wtsim::Category& c : categories) {
+    if ((c.eventType & eventTypes) == 0) continue;
+    m_ids.push_back(c.id);
+    m_text.emplace_back(c.name.begin(), c.name.end());
+  }
+  for (std::wstring& s : m_text) m_names.push_back(&s[0]);
+}
+
 bool CategoryList::Adopt(DWORD count, DWORD* ids, LPWSTR* names) {
   Clear();
   IMalloc* malloc = nullptr;

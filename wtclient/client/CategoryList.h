@@ -1,11 +1,13 @@
-// The event categories of a COM connection's last query, in arrays the
-// connection owns, taken over from a server's answer only after checking it:
-// a server's bad answer must fail the query, never crash the control.
+// The event categories of a connection's last query, in arrays the
+// connection owns. A COM server's answer is taken over only after checking
+// it: a server's bad answer must fail the query, never crash the control.
 #pragma once
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "plant/SimEvent.h"
 
 namespace wtclient {
 
@@ -17,6 +19,8 @@ class CategoryList {
   // Checks and copies the server's answer and frees its arrays (what can be
   // freed without trusting the answer). False, and empty, when refused.
   bool Adopt(DWORD count, DWORD* ids, LPWSTR* names);
+  // Copies the categories of our own table whose event type is in the mask.
+  void Assign(const std::vector<wtsim::Category>& categories, DWORD eventTypes);
   void Clear();
 
   DWORD Count() const { return static_cast<DWORD>(m_ids.size()); }

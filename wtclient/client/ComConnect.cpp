@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "wtclient/AnsiText.h"
 #include "wtclient/LocalMachine.h"
 #include "wtclient/Registry.h"
 #include "wtclient/client/ComConnection.h"
@@ -11,15 +12,6 @@
 
 namespace wtclient {
 namespace {
-
-std::wstring Wide(LPCSTR s) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s, -1, &w[0], n);
-  w.resize(static_cast<size_t>(n - 1));
-  return w;
-}
 
 IOPCEventServer* CreateServer(const CLSID& clsid, LPCSTR machineName) {
   MULTI_QI mqi = {&IID_IOPCEventServer, nullptr, S_OK};
@@ -29,7 +21,7 @@ IOPCEventServer* CreateServer(const CLSID& clsid, LPCSTR machineName) {
     hr = CoCreateInstanceEx(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
                             nullptr, 1, &mqi);
   } else {
-    std::wstring machine = Wide(machineName);
+    std::wstring machine = WideFromAnsi(machineName);
     COSERVERINFO info = {};
     info.pwszName = &machine[0];
     hr = CoCreateInstanceEx(clsid, nullptr, CLSCTX_REMOTE_SERVER, &info, 1, &mqi);
@@ -47,7 +39,7 @@ std::shared_ptr<AEConnection> ConnectOverCom(LPCSTR machineName, LPCSTR serverPr
   // The simulator serves only when asked for by name (WTCLIENT_INPROCESS,
   // WTCLIENT_SIM_SCENARIO), never in a real server's place.
   CLSID clsid;
-  if (FAILED(CLSIDFromProgID(Wide(serverProgId).c_str(), &clsid))) return nullptr;
+  if (FAILED(CLSIDFromProgID(WideFromAnsi(serverProgId).c_str(), &clsid))) return nullptr;
   if (!Registry::Get().ThreadComInitialised()) return nullptr;
   IOPCEventServer* server = CreateServer(clsid, machineName);
   if (!server) return nullptr;

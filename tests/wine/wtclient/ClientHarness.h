@@ -34,6 +34,8 @@ struct Call {
   std::vector<DWORD> categories, severities, types, attributeCounts;
   std::vector<bool> attributesNull;
   std::vector<ULONGLONG> times;
+  std::vector<WORD> changeMasks, newStates;
+  std::vector<bool> ackRequired;
 };
 
 class Recorder {
@@ -99,7 +101,7 @@ inline Recorder& Rec() {
 
 inline void CALLBACK OnEvents(DWORD_PTR client, BOOL refresh, BOOL last, DWORD count, ONEVENTSTRUCT* ev) {
   ++Rec().inside;
-  Call c{GetCurrentThreadId(), client, refresh, last, count, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+  Call c{GetCurrentThreadId(), client, refresh, last, count, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
   for (DWORD i = 0; i < count; ++i) {
     c.sources.push_back(ev[i].szSource);
     c.messages.push_back(ev[i].szMessage);
@@ -111,6 +113,9 @@ inline void CALLBACK OnEvents(DWORD_PTR client, BOOL refresh, BOOL last, DWORD c
     c.attributeCounts.push_back(ev[i].dwNumEventAttrs);
     c.attributesNull.push_back(ev[i].pEventAttributes == nullptr);
     c.times.push_back((ULONGLONG(ev[i].ftTime.dwHighDateTime) << 32) | ev[i].ftTime.dwLowDateTime);
+    c.changeMasks.push_back(ev[i].wChangeMask);
+    c.newStates.push_back(ev[i].wNewState);
+    c.ackRequired.push_back(ev[i].bAckRequired != FALSE);
   }
   std::function<void(DWORD_PTR)> hook;
   Rec().Add(c, hook);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "plant/Utf.h"
+#include "framework/Utf8.h"
 
 namespace wtsim {
 namespace {
@@ -59,7 +59,7 @@ constexpr size_t kSourceCount = sizeof(kSources) / sizeof(kSources[0]);
 
 const char* const kOperators[] = {"Operator1", "Operator2", "Shift.Lead", "Maintenance"};
 
-String U(const std::string& s) { return Utf8ToUtf16(s); }
+String U(const std::string& s) { return utf8::ToUtf16(s); }
 
 std::string Format(const char* fmt, double a, double b, const char* unit) {
   char buf[160];

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "plant/Plant.h"
-#include "plant/Utf.h"
+#include "framework/Utf8.h"
 
 namespace wtsim {
 namespace {
@@ -191,7 +191,7 @@ class Parser {
       if (!ParseU32(w.words[2], c.id)) return Error("bad category id '" + w.words[2] + "'");
       for (const Category& o : sc.categories)
         if (o.id == c.id) return Error("category " + w.words[2] + " is declared twice");
-      c.name = Utf8ToUtf16(w.Rest(3));
+      c.name = utf8::ToUtf16(w.Rest(3));
       sc.categories.push_back(c);
       return true;
     }
@@ -283,11 +283,11 @@ class Parser {
     SimEvent& e = s.event;
     if (!ParseU32(w.words[2], e.category)) return Error("bad category id '" + w.words[2] + "'");
     if (!ParseU32(w.words[3], e.severity)) return Error("bad severity '" + w.words[3] + "'");
-    e.source = Utf8ToUtf16(w.words[4]);
-    e.message = Utf8ToUtf16(w.Rest(textAt));
+    e.source = utf8::ToUtf16(w.words[4]);
+    e.message = utf8::ToUtf16(w.Rest(textAt));
     if (condition) {
       e.eventType = kConditionEvent;
-      e.condition = Utf8ToUtf16(w.words[5]);
+      e.condition = utf8::ToUtf16(w.words[5]);
       e.subcondition = e.condition;
       if (s.kind == ScriptStep::Alarm) {
         e.changeMask = kChangeActiveState | kChangeSeverity | kChangeMessage;

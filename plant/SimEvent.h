@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/FileTime.h"
 #include "framework/Types.h"
 
 namespace wtsim {
@@ -25,8 +26,8 @@ constexpr uint16_t kStateAcked = 0x0004;
 constexpr uint16_t kQualityGood = 0x00C0;
 
 // 100-ns intervals per millisecond, and from 1601-01-01 to 1970-01-01.
-constexpr uint64_t kFileTimePerMs = 10000;
-constexpr uint64_t kFileTimeUnixEpoch = 116444736000000000ULL;
+constexpr uint64_t kFileTimePerMs = filetime::kTicksPerMs;
+constexpr uint64_t kFileTimeUnixEpoch = filetime::kUnixEpoch;
 
 struct Category {
   uint32_t eventType = kSimpleEvent;

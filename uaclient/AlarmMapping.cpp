@@ -1,6 +1,7 @@
 // UA A&C event fields to an OPC AE notification record; the rules are tabled in AlarmMapping.h.
 #include "uaclient/AlarmMapping.h"
 
+#include "framework/Utf8.h"
 #include "uaclient/AlarmText.h"
 
 namespace ua {
@@ -139,7 +140,7 @@ uint32_t CategoryTable::CategoryFor(const NodeId& eventType, uint32_t aeEventTyp
     return kCategoryMinimumTypeId;
   }
   const uint32_t id = nextIndex_++ << 8;
-  byId_[id] = {aeEventType, id, Utf8ToUtf16(NameOf(eventType))};
+  byId_[id] = {aeEventType, id, utf8::ToUtf16(NameOf(eventType))};
   idByType_.emplace(std::move(key), id);
   return id;
 }

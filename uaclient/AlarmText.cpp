@@ -4,21 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "framework/Utf8.h"
+
 namespace ua {
 
 namespace {
-
-constexpr char16_t kReplacement = 0xFFFD;
-
-void AppendCodePoint(::String& out, uint32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
 
 std::string Base64(const std::vector<uint8_t>& bytes) {
   static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -45,69 +35,7 @@ std::string Base64(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-::String Utf8ToUtf16(std::string_view utf8) {
-  ::String out;
-  out.reserve(utf8.size());
-  size_t i = 0;
-  const size_t n = utf8.size();
-  while (i < n) {
-    const uint8_t lead = static_cast<uint8_t>(utf8[i]);
-    if (lead < 0x80) {
-      out.push_back(lead);
-      ++i;
-      continue;
-    }
-    // Sequence length and the allowed range of the second byte; the narrowed ranges after E0, ED, F0 and
-    // F4 are what exclude overlong forms, surrogates and values above U+10FFFF.
-    size_t length = 0;
-    uint8_t lo = 0x80, hi = 0xBF;
-    uint32_t cp = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      cp = lead & 0x0F;
-      if (lead == 0xE0) lo = 0xA0;
-      if (lead == 0xED) hi = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      cp = lead & 0x07;
-      if (lead == 0xF0) lo = 0x90;
-      if (lead == 0xF4) hi = 0x8F;
-    } else {
-      out.push_back(kReplacement);  // continuation byte without a lead, C0, C1, F5..FF
-      ++i;
-      continue;
-    }
-    size_t used = 1;
-    bool ok = true;
-    for (; used < length; ++used) {
-      if (i + used >= n) {
-        ok = false;
-        break;
-      }
-      const uint8_t b = static_cast<uint8_t>(utf8[i + used]);
-      const uint8_t min = used == 1 ? lo : 0x80;
-      const uint8_t max = used == 1 ? hi : 0xBF;
-      if (b < min || b > max) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    if (ok) {
-      AppendCodePoint(out, cp);
-    } else {
-      // The offending byte is not consumed: it may start the next valid sequence.
-      out.push_back(kReplacement);
-    }
-    i += used;
-  }
-  return out;
-}
-
-::String ToAeString(const String& text) { return text ? Utf8ToUtf16(*text) : ::String(); }
+::String ToAeString(const String& text) { return text ? utf8::ToUtf16(*text) : ::String(); }
 
 std::string NodeIdToText(const NodeId& id) {
   std::string out;

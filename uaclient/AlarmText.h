@@ -11,12 +11,7 @@
 
 namespace ua {
 
-// UTF-8 to UTF-16. Code points above U+FFFF become surrogate pairs. Malformed input never fails: each
-// maximal ill-formed subsequence (stray continuation byte, truncated sequence, overlong form, encoded
-// surrogate, value above U+10FFFF) becomes one U+FFFD, the Unicode-recommended replacement practice.
-::String Utf8ToUtf16(std::string_view utf8);
-
-// A UA String as UTF-16; the null string becomes empty.
+// A UA String as UTF-16 (utf8::ToUtf16); the null string becomes empty.
 ::String ToAeString(const String& text);
 
 // "i=2041" in namespace 0, otherwise "ns=2;i=5001", "ns=2;s=MyType", "ns=1;g=<lowercase guid>",

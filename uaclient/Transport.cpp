@@ -113,26 +113,36 @@ DecodeError ReadMessageHeader(const uint8_t* data, size_t size, MessageHeader& h
   return DecodeError::None;
 }
 
+namespace {
+
+// Hello and Acknowledge open with the same five fields, the version and the four limits.
+template <typename Message>
+void WriteLimits(Encoder& e, const Message& m) {
+  e.WriteUInt32(m.protocolVersion);
+  e.WriteUInt32(m.receiveBufferSize);
+  e.WriteUInt32(m.sendBufferSize);
+  e.WriteUInt32(m.maxMessageSize);
+  e.WriteUInt32(m.maxChunkCount);
+}
+
+template <typename Message>
+bool ReadLimits(Decoder& d, Message& m) {
+  return d.ReadUInt32(m.protocolVersion) && d.ReadUInt32(m.receiveBufferSize) && d.ReadUInt32(m.sendBufferSize) &&
+         d.ReadUInt32(m.maxMessageSize) && d.ReadUInt32(m.maxChunkCount);
+}
+
+}  // namespace
+
 bool EncodeHelloMessage(const HelloMessage& hello, std::vector<uint8_t>& out) {
   if (!FitsTransport(hello.endpointUrl)) return false;
   return BuildChunk(MessageType::Hello, out, [&hello](Encoder& e) {
-    e.WriteUInt32(hello.protocolVersion);
-    e.WriteUInt32(hello.receiveBufferSize);
-    e.WriteUInt32(hello.sendBufferSize);
-    e.WriteUInt32(hello.maxMessageSize);
-    e.WriteUInt32(hello.maxChunkCount);
+    WriteLimits(e, hello);
     e.WriteString(hello.endpointUrl);
   });
 }
 
 bool EncodeAcknowledgeMessage(const AcknowledgeMessage& ack, std::vector<uint8_t>& out) {
-  return BuildChunk(MessageType::Acknowledge, out, [&ack](Encoder& e) {
-    e.WriteUInt32(ack.protocolVersion);
-    e.WriteUInt32(ack.receiveBufferSize);
-    e.WriteUInt32(ack.sendBufferSize);
-    e.WriteUInt32(ack.maxMessageSize);
-    e.WriteUInt32(ack.maxChunkCount);
-  });
+  return BuildChunk(MessageType::Acknowledge, out, [&ack](Encoder& e) { WriteLimits(e, ack); });
 }
 
 bool EncodeErrorMessage(const ErrorMessage& error, std::vector<uint8_t>& out) {
@@ -145,16 +155,13 @@ bool EncodeErrorMessage(const ErrorMessage& error, std::vector<uint8_t>& out) {
 
 DecodeError DecodeHelloMessage(const uint8_t* data, size_t size, HelloMessage& hello) {
   return ParseChunk(data, size, MessageType::Hello, [&hello](Decoder& d) {
-    return d.ReadUInt32(hello.protocolVersion) && d.ReadUInt32(hello.receiveBufferSize) &&
-           d.ReadUInt32(hello.sendBufferSize) && d.ReadUInt32(hello.maxMessageSize) &&
-           d.ReadUInt32(hello.maxChunkCount) && ReadTransportString(d, hello.endpointUrl);
+    return ReadLimits(d, hello) && ReadTransportString(d, hello.endpointUrl);
   });
 }
 
 DecodeError DecodeAcknowledgeMessage(const uint8_t* data, size_t size, AcknowledgeMessage& ack) {
   return ParseChunk(data, size, MessageType::Acknowledge, [&ack](Decoder& d) {
-    return d.ReadUInt32(ack.protocolVersion) && d.ReadUInt32(ack.receiveBufferSize) &&
-           d.ReadUInt32(ack.sendBufferSize) && d.ReadUInt32(ack.maxMessageSize) && d.ReadUInt32(ack.maxChunkCount);
+    return ReadLimits(d, ack);
   });
 }
 

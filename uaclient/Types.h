@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/FileTime.h"
+
 namespace ua {
 
 // Built-in type ids as they appear in a Variant's encoding mask.
@@ -60,8 +62,9 @@ struct DateTime {
   bool operator!=(const DateTime& other) const { return !(*this == other); }
 };
 
-// Ticks between the 1601 epoch and the Unix epoch, for converting to and from time_t-style values.
-constexpr int64_t kUnixEpochTicks = 116444736000000000LL;
+// Ticks between the 1601 epoch and the Unix epoch, for converting to and from time_t-style values; signed,
+// as DateTime is.
+constexpr int64_t kUnixEpochTicks = static_cast<int64_t>(filetime::kUnixEpoch);
 
 struct Guid {
   uint32_t data1 = 0;

@@ -1,5 +1,6 @@
 # Test helpers shared by every directory.
-#   velmaric_native_test(NAME SOURCES... [LIBS ...])   GoogleTest program, native build
+#   velmaric_native_test(NAME SOURCES... [LIBS ...] [NO_TEST])   GoogleTest program, native build
+#       NO_TEST: built only; its ctest entries are made otherwise (velmaric_ua_peer_test).
 #   velmaric_wine_test(NAME SOURCES... [LIBS ...] [TIMEOUT s] [WINDOWS] [FIXTURES ...])
 #       GoogleTest program for Windows, run under Wine through the emulator.
 #       WINDOWS: the test creates windows and takes the shared "windows" lock.
@@ -13,11 +14,13 @@ function(velmaric_native_test name)
   if(WIN32)
     return()
   endif()
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "NO_TEST" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main Threads::Threads)
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS native)
+  if(NOT T_NO_TEST)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS native)
+  endif()
 endfunction()
 
 function(velmaric_wine_test name)

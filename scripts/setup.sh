@@ -8,6 +8,8 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 pkgs=(cmake make g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       mingw-w64-tools libwine-dev wine wine64 fonts-wine xvfb xauth imagemagick clang libclang-rt-14-dev)
+# The UA alarm test peer runs on node; a node from elsewhere (nvm, a tarball) is fine too.
+command -v node >/dev/null 2>&1 || pkgs+=(nodejs npm)
 . scripts/word-sizes.sh
 want32=$VELMARIC_KERNEL_RUNS_32BIT
 sudo=""; [ "$(id -u)" = 0 ] || sudo="sudo"
@@ -17,7 +19,23 @@ missing=()
 for p in "${pkgs[@]}"; do installed "$p" || missing+=("$p"); done
 missing32=()
 [ $want32 = 1 ] && ! installed wine32:i386 && missing32+=(wine32:i386)
-[ ${#missing[@]} -eq 0 ] && [ ${#missing32[@]} -eq 0 ] && exit 0
+# The UA test peer's node_modules, (re)installed when missing or older than its lockfile. Without the
+# npm registry the UA peer tests skip themselves, so this never fails the setup.
+ua_peer() {
+  local dir=tests/peers/ua-alarm-server log
+  [ -d "$dir/node_modules" ] && [ ! "$dir/package-lock.json" -nt "$dir/node_modules" ] && return 0
+  if ! command -v npm >/dev/null 2>&1; then
+    echo "setup: npm is not installed: the UA peer tests will be skipped"
+    return 0
+  fi
+  if log=$(cd "$dir" && npm ci --no-audit --no-fund 2>&1); then
+    touch "$dir/node_modules"
+  else
+    rm -rf "$dir/node_modules"  # a half install would look current next time
+    echo "setup: npm ci in $dir failed ($(echo "$log" | grep -m1 -iE 'ERR|error' | cut -c1-160)): the UA peer tests will be skipped"
+  fi
+}
+[ ${#missing[@]} -eq 0 ] && [ ${#missing32[@]} -eq 0 ] && { ua_peer; exit 0; }
 
 echo "setup: installing ${missing[*]} ${missing32[*]}"
 [ ${#missing32[@]} -gt 0 ] && $sudo dpkg --add-architecture i386
@@ -38,4 +56,5 @@ if [ ${#missing32[@]} -gt 0 ]; then
   # The x86 Windows tests need it; without it they are reported as not run.
   install "${missing32[@]}" || echo "setup: going on without 32-bit Wine: only the x64 Windows tests will run"
 fi
+ua_peer
 exit 0

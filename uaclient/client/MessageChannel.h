@@ -16,7 +16,8 @@ struct TransportLimits {
   uint32_t receiveBufferSize = 65536;
   uint32_t sendBufferSize = 65536;
   uint32_t maxMessageSize = 16u * 1024u * 1024u;
-  uint32_t maxChunkCount = 64;
+  // Enough chunks of the receive buffer's size to carry the largest message.
+  uint32_t maxChunkCount = 256;
 };
 
 enum class ChannelError {

@@ -327,6 +327,9 @@ void UaSession::HandleRefresh(const std::vector<uint8_t>& body) {
 }
 
 void UaSession::HandlePublish(const std::vector<uint8_t>& body) {
+  // A server answers the Publishes still waiting with faults (BadSessionClosed, BadNoSubscription) as
+  // the session closes: the ends of requests we gave up, not failures.
+  if (closing_) return;
   PublishResponse response;
   const MessageStatus status = DecodeResponse(body, response);
   const StatusCode result = status.error == MessageError::ServiceFault ? status.serviceResult

@@ -225,6 +225,8 @@ void FakeServer::OnService(uint32_t requestId, const Bytes& body, bool open) {
       seen.push_back(request.deleteSubscriptions ? "CloseSession(delete)" : "CloseSession");
       handle = request.requestHeader.requestHandle;
       if (silent || Faulted(typeId, requestId, handle)) break;
+      // As real servers do: the Publishes still waiting are answered first, with a fault.
+      while (publishFaultOnClose && !heldPublishes.empty()) PublishFault(publishFaultOnClose);
       CloseSessionResponse response;
       response.responseHeader = Header(handle, bad);
       Reply(requestId, response);

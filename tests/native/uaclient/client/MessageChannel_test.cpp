@@ -69,7 +69,7 @@ TEST_F(ChannelFixture, HelloCarriesOurLimitsAndAckIsApplied) {
   EXPECT_EQ(hello.receiveBufferSize, 65536u);
   EXPECT_EQ(hello.sendBufferSize, 65536u);
   EXPECT_EQ(hello.maxMessageSize, 16u * 1024 * 1024);
-  EXPECT_EQ(hello.maxChunkCount, 64u);
+  EXPECT_EQ(hello.maxChunkCount, 256u);  // 16 MiB in chunks of 64 KiB
   EXPECT_EQ(hello.endpointUrl, std::string("opc.tcp://h:1"));
   EXPECT_EQ(channel.serverLimits().receiveBufferSize, 16384u);
   // The server's MaxMessageSize of 1000 refuses a bigger request.
@@ -128,7 +128,8 @@ TEST_F(ChannelFixture, JoinsIntermediateChunksAndDropsAborted) {
 
 TEST_F(ChannelFixture, TooManyChunksIsOversized) {
   Handshake();
-  for (uint32_t i = 0; i < 65; ++i) socket.Put(Chunk(100 + i, 7, {1}, ChunkType::Intermediate));
+  const uint32_t limit = TransportLimits().maxChunkCount;
+  for (uint32_t i = 0; i <= limit; ++i) socket.Put(Chunk(100 + i, 7, {1}, ChunkType::Intermediate));
   EXPECT_EQ(channel.Read(message, 0), ReadResult::Failed);
   EXPECT_EQ(channel.error(), ChannelError::Oversized);
 }

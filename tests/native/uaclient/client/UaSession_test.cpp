@@ -168,6 +168,16 @@ TEST_F(SessionFixture, CloseSendsCloseSessionThenClo) {
   EXPECT_FALSE(session->PumpPublish());
 }
 
+TEST_F(SessionFixture, PublishesFaultedByTheCloseDoNotTurnTheCloseIntoAFailure) {
+  server.publishFaultOnClose = 0x80260000;  // BadSessionClosed
+  StartRunning();
+  ASSERT_FALSE(server.heldPublishes.empty());
+  session->Close();
+  EXPECT_EQ(session->state(), SessionState::Closed) << session->reason();
+  EXPECT_EQ(session->failure(), SessionFailure::None);
+  EXPECT_EQ(server.seen.back(), "CLO");
+}
+
 TEST_F(SessionFixture, CloseCanDeleteTheSubscriptionFirst) {
   config.deleteSubscriptionsOnClose = true;
   StartRunning();

@@ -74,7 +74,7 @@ struct Phases {
 };
 
 const uint8_t kNumeric[kFieldCount] = {1, 0, 0, 0, 0, 1};
-const int32_t kIdentity[kFieldCount] = {0, 1, 2, 3, 4, 5};
+const FieldOrder kIdentity = {0, 1, 2, 3, 4, 5};
 
 // Orders a deque of rows as the store does (the order only; how is up to the
 // caller).

@@ -1,29 +1,26 @@
 #include "model/FieldOrder.h"
 
-FieldOrder ValidFieldOrder(const int32_t (&order)[kFieldCount]) {
-  FieldOrder valid{};
-  bool seen[kFieldCount] = {};
-  for (int32_t p = 0; p < kFieldCount; ++p) {
-    const int32_t f = order[p];
-    if (f < 0 || f >= kFieldCount || seen[f]) {
-      for (int32_t q = 0; q < kFieldCount; ++q) valid[static_cast<size_t>(q)] = q;
-      return valid;
-    }
-    seen[f] = true;
-    valid[static_cast<size_t>(p)] = f;
-  }
-  return valid;
-}
+#include <algorithm>
+#include <iterator>
 
 FieldOrder ValidFieldOrder(const FieldOrder& order) {
-  int32_t raw[kFieldCount];
-  for (int32_t p = 0; p < kFieldCount; ++p) raw[p] = order[static_cast<size_t>(p)];
-  return ValidFieldOrder(raw);
+  bool seen[kFieldCount] = {};
+  for (const int32_t f : order) {
+    if (f < 0 || f >= kFieldCount || seen[f]) return FieldOrder{0, 1, 2, 3, 4, 5};
+    seen[f] = true;
+  }
+  return order;
 }
 
 FieldOrder FieldOrderFromText(const String& text) {
-  int32_t order[kFieldCount];
-  for (int32_t p = 0; p < kFieldCount; ++p)
-    order[p] = text.size() == static_cast<size_t>(kFieldCount) ? text[static_cast<size_t>(p)] - u'0' : -1;
+  FieldOrder order;
+  for (size_t p = 0; p < order.size(); ++p)
+    order[p] = text.size() == static_cast<size_t>(kFieldCount) ? text[p] - u'0' : -1;
   return ValidFieldOrder(order);
+}
+
+ColumnOrder::ColumnOrder(const int32_t (&order)[kFieldCount]) {
+  FieldOrder copy;
+  std::copy(std::begin(order), std::end(order), copy.begin());
+  m_order = ValidFieldOrder(copy);
 }

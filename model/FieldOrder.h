@@ -10,7 +10,6 @@
 using FieldOrder = std::array<int32_t, kFieldCount>;
 
 // `order` itself when it is a permutation of 0..5, else 0..5.
-FieldOrder ValidFieldOrder(const int32_t (&order)[kFieldCount]);
 FieldOrder ValidFieldOrder(const FieldOrder& order);
 // The order a FieldOrder text names, one digit per display position ("012345").
 FieldOrder FieldOrderFromText(const String& text);
@@ -21,7 +20,7 @@ class ColumnOrder {
  public:
   ColumnOrder() : m_order{0, 1, 2, 3, 4, 5} {}
   explicit ColumnOrder(const FieldOrder& order) : m_order(ValidFieldOrder(order)) {}
-  explicit ColumnOrder(const int32_t (&order)[kFieldCount]) : m_order(ValidFieldOrder(order)) {}
+  explicit ColumnOrder(const int32_t (&order)[kFieldCount]);
   static ColumnOrder FromText(const String& text) { return ColumnOrder(FieldOrderFromText(text)); }
 
   // The field at a display position, 0..5.

@@ -4,9 +4,7 @@
 
 EventListView::EventListView(COleControl& control, VelmaricAESettings& settings, EventList& store,
                              RecursiveTimedMutex& storeLock)
-    : m_control(control), m_settings(settings), m_store(store), m_storeLock(storeLock) {
-  ResetFind();
-}
+    : m_control(control), m_settings(settings), m_store(store), m_storeLock(storeLock) {}
 
 EventListView::~EventListView() = default;
 

@@ -33,7 +33,8 @@ class EventListView {
   void SetCommandHandler(CommandHandler handler) { m_onCommand = std::move(handler); }
   // A new window: no drag or wait in progress.
   void OnWindowCreated();
-  // A new find dialog with no text (the user interface may have changed).
+  // A new find dialog with no text, on the control's user interface as it is now: called once that is
+  // set, and again whenever it changes. Find does nothing before the first call.
   void ResetFind();
 
   // Painting.

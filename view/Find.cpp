@@ -11,7 +11,7 @@ const char16_t kFindCaption[] = u"Alarms & Events view";
 }  // namespace
 
 void EventListView::OnFind() {
-  if (m_store.GetRowCount() == 0) return;
+  if (m_store.GetRowCount() == 0 || !m_dlgFind) return;
   if (m_dlgFind->DoModal() != kIdOk) return;  // text and last hit stay as they were
   m_nFindColumn = -1;
   m_nFindRow = 0;
@@ -23,6 +23,7 @@ void EventListView::OnFind() {
 void EventListView::OnRepeatFind() { Search(); }
 
 void EventListView::Search() {
+  if (!m_dlgFind) return;
   const String& text = m_dlgFind->m_strFind;
   if (text.empty()) return;
   int32_t p = m_nFindColumn + 1 < 0 ? 0 : m_nFindColumn + 1;

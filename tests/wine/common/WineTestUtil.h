@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 // Windows path of a file in the build tree's top folder, where the OCX and
@@ -57,3 +58,10 @@ struct ComScope {
   ComScope() { CoInitialize(nullptr); }
   ~ComScope() { CoUninitialize(); }
 };
+
+// A benchmark's "--name N" option, or the fallback.
+inline int IntArg(int argc, char** argv, const char* name, int fallback) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], name) == 0) return std::atoi(argv[i + 1]);
+  return fallback;
+}

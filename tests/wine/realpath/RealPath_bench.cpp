@@ -104,12 +104,6 @@ void Rate(int batch, int total) {
   server.Stop(10000);
 }
 
-int Arg(int argc, char** argv, const char* name, int fallback) {
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::strcmp(argv[i], name) == 0) return std::atoi(argv[i + 1]);
-  return fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,9 +112,9 @@ int main(int argc, char** argv) {
   WaitForSingleObject(worker, INFINITE);
   CloseHandle(worker);
   Sleep(2000);  // the COM-started server leaves once both connections are gone
-  Rate(1, Arg(argc, argv, "--total-1", 10000));
-  Rate(100, Arg(argc, argv, "--total-100", 200000));
-  Rate(1000, Arg(argc, argv, "--total-1000", 400000));
+  Rate(1, IntArg(argc, argv, "--total-1", 10000));
+  Rate(100, IntArg(argc, argv, "--total-100", 200000));
+  Rate(1000, IntArg(argc, argv, "--total-1000", 400000));
   OleUninitialize();
   return 0;
 }

@@ -129,12 +129,6 @@ void ControlRate(const std::string& verb, int burst) {
   PumpUntil(200);
 }
 
-int Arg(int argc, char** argv, const char* name, int fallback) {
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::strcmp(argv[i], name) == 0) return std::atoi(argv[i + 1]);
-  return fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,9 +139,9 @@ int main(int argc, char** argv) {
   }
   uapeer::EndpointMapping::Remove(HKEY_LOCAL_MACHINE, kWideProgId);
   uapeer::EndpointMapping mapping(HKEY_CURRENT_USER, kWideProgId, uapeer::Wide(uapeer::Endpoint()));
-  const std::pair<std::string, int> runs[] = {{"burst", Arg(argc, argv, "--burst", 5000)},
-                                              {"flood", Arg(argc, argv, "--flood", 20000)}};
-  const int rounds = Arg(argc, argv, "--rounds", 3);
+  const std::pair<std::string, int> runs[] = {{"burst", IntArg(argc, argv, "--burst", 5000)},
+                                              {"flood", IntArg(argc, argv, "--flood", 20000)}};
+  const int rounds = IntArg(argc, argv, "--rounds", 3);
   for (const auto& run : runs)
     for (int i = 0; i < rounds; ++i) LibraryRate(run.first, run.second);
   OleInitialize(nullptr);

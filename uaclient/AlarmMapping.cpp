@@ -130,6 +130,15 @@ void CategoryTable::AddStandardTypes() {
 }
 
 uint32_t CategoryTable::CategoryFor(const NodeId& eventType, uint32_t aeEventType) {
+  if (auto known = Find(eventType)) return *known;  // the name is worked out for new types only
+  return Insert(eventType, NameOf(eventType), aeEventType);
+}
+
+void CategoryTable::AddType(const NodeId& eventType, const std::string& name, uint32_t aeEventType) {
+  Insert(eventType, name.empty() ? NameOf(eventType) : name, aeEventType);
+}
+
+uint32_t CategoryTable::Insert(const NodeId& eventType, const std::string& name, uint32_t aeEventType) {
   std::string key = NodeIdToText(eventType);
   auto it = idByType_.find(key);
   if (it != idByType_.end()) return it->second;
@@ -140,7 +149,7 @@ uint32_t CategoryTable::CategoryFor(const NodeId& eventType, uint32_t aeEventTyp
     return kCategoryMinimumTypeId;
   }
   const uint32_t id = nextIndex_++ << 8;
-  byId_[id] = {aeEventType, id, utf8::ToUtf16(NameOf(eventType))};
+  byId_[id] = {aeEventType, id, utf8::ToUtf16(name)};
   idByType_.emplace(std::move(key), id);
   return id;
 }
@@ -200,6 +209,10 @@ const AlarmMemory::State* AlarmMemory::Find(const ::String& source, const ::Stri
 AlarmEventMapper::AlarmEventMapper(CategoryTable::NameResolver resolver) : categories_(std::move(resolver)) {}
 
 void AlarmEventMapper::KnowStandardTypes() { categories_.AddStandardTypes(); }
+
+void AlarmEventMapper::KnowType(const NodeId& eventType, const std::string& name, bool condition) {
+  categories_.AddType(eventType, name, condition ? wtsim::kConditionEvent : wtsim::kSimpleEvent);
+}
 
 wtsim::SimEvent AlarmEventMapper::Map(const std::vector<Variant>& fields, uint64_t receiveTime) {
   const AlarmEventFields f = DecodeAlarmEventFields(fields);

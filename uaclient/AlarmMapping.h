@@ -91,6 +91,9 @@ class CategoryTable {
   // Gives every standard event and condition type its category now, in the table's order, so that a client
   // asking for the categories before the first event learns the names of those a server will send.
   void AddStandardTypes();
+  // Gives a type the server named (by browsing) its category now, unless it has one; an empty name falls
+  // back as for an unknown type.
+  void AddType(const NodeId& eventType, const std::string& name, uint32_t aeEventType);
 
   // The category of an event type, created on first sight with the given AE event type.
   uint32_t CategoryFor(const NodeId& eventType, uint32_t aeEventType);
@@ -100,6 +103,7 @@ class CategoryTable {
 
  private:
   std::string NameOf(const NodeId& eventType) const;
+  uint32_t Insert(const NodeId& eventType, const std::string& name, uint32_t aeEventType);
 
   NameResolver resolver_;
   std::map<std::string, uint32_t> idByType_;  // keyed by the NodeId text form, which is unique per NodeId
@@ -140,6 +144,8 @@ class AlarmEventMapper {
   explicit AlarmEventMapper(CategoryTable::NameResolver resolver = {});
   // See CategoryTable::AddStandardTypes; call before the first Map.
   void KnowStandardTypes();
+  // See CategoryTable::AddType.
+  void KnowType(const NodeId& eventType, const std::string& name, bool condition);
 
   // receiveTime (FILETIME count) stands in for a missing Time.
   wtsim::SimEvent Map(const std::vector<Variant>& fields, uint64_t receiveTime = 0);

@@ -178,6 +178,41 @@ bool UaSession::Exchange(uint32_t requestId, Response& response, const char* ser
   return CheckResponse(body, response, service);
 }
 
+// A request the connection can do without: a ServiceFault or a bad result only makes it return false,
+// while a reply that breaks the protocol still ends the connection.
+template <typename Request, typename Response>
+bool UaSession::OptionalExchange(const Request& request, Response& response, const char* service) {
+  const uint32_t requestId = SendRequest(request, Pending::Other);
+  if (requestId == 0) return false;
+  std::vector<uint8_t> body;
+  if (!AwaitReply(requestId, MessageType::Message, body, config_.requestTimeoutMs)) return false;
+  const MessageStatus status = DecodeResponse(body, response);
+  if (status.error == MessageError::ServiceFault) return false;
+  if (status.ok() && response.responseHeader.serviceResult.IsBad()) return false;
+  return CheckResponse(body, response, service);
+}
+
+void UaSession::BrowseEventTypes() {
+  const BrowseCall browse = [this](const std::vector<NodeId>& parents, std::vector<BrowseResult>& results) {
+    BrowseResponse response;
+    if (!OptionalExchange(MakeSubtypeBrowse(NextHeader(), parents), response, "Browse")) return false;
+    results = std::move(response.results);
+    return true;
+  };
+  const BrowseNextCall browseNext = [this](const std::vector<ByteString>& points, bool release,
+                                           std::vector<BrowseResult>& results) {
+    BrowseNextRequest request;
+    request.requestHeader = NextHeader();
+    request.releaseContinuationPoints = release;
+    request.continuationPoints = points;
+    BrowseNextResponse response;
+    if (!OptionalExchange(request, response, "BrowseNext")) return false;
+    results = std::move(response.results);
+    return true;
+  };
+  eventTypes_ = WalkEventTypes(browse, browseNext);
+}
+
 bool UaSession::ApplyToken(const std::vector<uint8_t>& body, uint64_t sentAt) {
   OpenSecureChannelResponse response;
   if (!CheckResponse(body, response, "OpenSecureChannel")) return false;
@@ -263,6 +298,11 @@ bool UaSession::Connect() {
   ActivateSessionResponse activated;
   const ActivateSessionRequest activate = MakeAnonymousActivateSession(NextHeader(), chosen->policyId, {});
   if (!Exchange(SendRequest(activate, Pending::Other), activated, "ActivateSession")) return false;
+
+  if (config_.browseEventTypes) {
+    BrowseEventTypes();
+    if (state_ == SessionState::Dead) return false;  // the connection failed meanwhile, not the browse
+  }
 
   CreateSubscriptionRequest subscribe;
   subscribe.requestHeader = NextHeader();

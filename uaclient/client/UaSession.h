@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "uaclient/Variant.h"
+#include "uaclient/client/EventTypeWalk.h"
 #include "uaclient/client/MessageChannel.h"
 #include "uaclient/client/SocketPort.h"
 #include "uaclient/services/PublishService.h"
@@ -31,6 +32,8 @@ struct SessionConfig {
   uint32_t eventQueueSize = 0;
   uint32_t clientHandle = 1;
   bool deleteSubscriptionsOnClose = false;  // CloseSession deletes them anyway
+  // Learn every event type's browse name at connect (see EventTypeWalk); a server that refuses is no failure.
+  bool browseEventTypes = false;
 };
 
 enum class SessionState { Idle, Running, Closed, Dead };
@@ -80,6 +83,8 @@ class UaSession {
   const std::string& reason() const { return reason_; }
   StatusCode failureStatus() const { return failureStatus_; }
   uint32_t subscriptionId() const { return subscriptionId_; }
+  // The server's event types below BaseEventType, when browseEventTypes asked for them.
+  const std::vector<EventTypeInfo>& eventTypes() const { return eventTypes_; }
   // The server's publishing interval for the subscription (ms), once Running.
   double publishingIntervalMs() const { return revisedPublishingMs_; }
   uint32_t tokenId() const { return tokenId_; }
@@ -102,6 +107,9 @@ class UaSession {
   bool Exchange(uint32_t requestId, Response& response, const char* service);
   template <typename Response>
   bool CheckResponse(const std::vector<uint8_t>& body, Response& response, const char* service);
+  template <typename Request, typename Response>
+  bool OptionalExchange(const Request& request, Response& response, const char* service);
+  void BrowseEventTypes();
   bool AwaitReply(uint32_t requestId, MessageType expected, std::vector<uint8_t>& body, uint64_t timeoutMs);
   bool Dispatch(const InboundMessage& message);
   bool ReadStep(InboundMessage& message, uint32_t waitMs, bool& got);
@@ -142,6 +150,7 @@ class UaSession {
   std::map<uint32_t, PendingRequest> pending_;
   StatusCode refreshStatus_;
   uint32_t refreshesAnswered_ = 0;
+  std::vector<EventTypeInfo> eventTypes_;
 };
 
 }  // namespace ua

@@ -20,6 +20,10 @@ constexpr uint32_t kActivateSessionRequest = 467;
 constexpr uint32_t kActivateSessionResponse = 470;
 constexpr uint32_t kCloseSessionRequest = 473;
 constexpr uint32_t kCloseSessionResponse = 476;
+constexpr uint32_t kBrowseRequest = 527;
+constexpr uint32_t kBrowseResponse = 530;
+constexpr uint32_t kBrowseNextRequest = 533;
+constexpr uint32_t kBrowseNextResponse = 536;
 constexpr uint32_t kCallRequest = 712;
 constexpr uint32_t kCallResponse = 715;
 constexpr uint32_t kCreateMonitoredItemsRequest = 751;
@@ -42,6 +46,8 @@ constexpr uint32_t kServerObject = 2253;
 constexpr uint32_t kBaseEventType = 2041;
 constexpr uint32_t kConditionType = 2782;
 constexpr uint32_t kConditionRefreshMethod = 3875;
+
+constexpr uint32_t kHasSubtype = 45;
 
 // Attribute ids.
 constexpr uint32_t kAttributeValue = 13;

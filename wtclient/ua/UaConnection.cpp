@@ -19,6 +19,8 @@ ua::SessionConfig ConfigFor(const std::string& endpointUrl) {
   config.eventQueueSize = 10000;
   // A disconnect must return promptly even from a server that has stopped answering.
   config.closeTimeoutMs = 1000;
+  // The control asks for the category names once, at connect: learn the server's own types by then.
+  config.browseEventTypes = true;
   return config;
 }
 
@@ -58,6 +60,11 @@ bool UaConnection::Start() {
                             ": " + m_session.reason() + "\n";
     OutputDebugStringA(why.c_str());
     return false;
+  }
+  {
+    Lock lock(m_cs);
+    for (const ua::EventTypeInfo& type : m_session.eventTypes())
+      m_feed.Mapper().KnowType(type.id, type.name, type.condition);
   }
   // The thread keeps the connection alive until it ends, so a Disconnect made from inside a callback does
   // not free it under the running thread.

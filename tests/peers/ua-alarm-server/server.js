@@ -18,7 +18,8 @@
 //   anything else: "error unknown command"
 //
 // The scripted sequence, ~100 ms apart so each step is its own event. Each step raises exactly one event
-// that a subscription on the Server object receives, of type AlarmConditionType (i=2915), with:
+// that a subscription on the Server object receives: the tank's of type AlarmConditionType (i=2915), the
+// pump's of the server's own PumpFaultAlarmType (namespace 1, a subtype of AlarmConditionType), with:
 //   step  SourceName  ConditionName  Message         Severity  ActiveState/Id  AckedState/Id  Retain
 //   1     Tank1       TankLevel      "Level high"    700       true            false          true
 //   2     Tank1       TankLevel      "Level high"    700       true            true           false
@@ -147,7 +148,14 @@ function buildAlarms(server) {
   const serverObject = addressSpace.rootFolder.objects.server;
   addressSpace.installAlarmsAndConditionsService();
 
-  const makeAlarm = (sourceName, conditionName) => {
+  // A type of the server's own, as plants have: the client must learn its name by browsing the type tree.
+  const pumpFaultType = namespace.addEventType({
+    browseName: "PumpFaultAlarmType",
+    subtypeOf: "AlarmConditionType",
+    isAbstract: false,
+  });
+
+  const makeAlarm = (sourceName, conditionName, type = "AlarmConditionType") => {
     const source = namespace.addObject({
       browseName: sourceName,
       organizedBy: addressSpace.rootFolder.objects,
@@ -160,7 +168,7 @@ function buildAlarms(server) {
       dataType: DataType.Double,
       value: { dataType: DataType.Double, value: 0 },
     });
-    const alarm = namespace.instantiateAlarmCondition("AlarmConditionType", {
+    const alarm = namespace.instantiateAlarmCondition(type, {
       browseName: conditionName,
       conditionName,
       componentOf: source,
@@ -176,7 +184,7 @@ function buildAlarms(server) {
   };
   return {
     tank: makeAlarm("Tank1", "TankLevel"),
-    pump: makeAlarm("Pump1", "PumpFault"),
+    pump: makeAlarm("Pump1", "PumpFault", pumpFaultType),
     burst: makeAlarm("Mixer1", "BurstAlarm"),
   };
 }

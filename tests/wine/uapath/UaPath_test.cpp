@@ -83,7 +83,7 @@ TEST_F(UaPath, ScriptedAlarmsBecomeRowsAndNewEventsWithTheFiltersApplied) {
   EXPECT_EQ(e[3].source, L"Pump1");
   EXPECT_EQ(e[3].message, L"Pump fault");
   EXPECT_EQ(e[3].severity, 900);
-  EXPECT_EQ(e[3].category, L"AlarmConditionType");
+  EXPECT_EQ(e[3].category, L"PumpFaultAlarmType");  // the server's own type, named by browsing
   EXPECT_TRUE(m_control.Find(L"Level normal"));
 
   // Both filters on: the same script; acknowledgements and returns to normal are announced, not listed.
@@ -97,7 +97,7 @@ TEST_F(UaPath, ScriptedAlarmsBecomeRowsAndNewEventsWithTheFiltersApplied) {
   EXPECT_EQ(e[1].category, L"") << "a hidden acknowledgement has no category text";
   EXPECT_EQ(e[2].message, L"Level normal");
   EXPECT_EQ(e[2].category, L"") << "a hidden return to normal has no category text";
-  EXPECT_EQ(e[3].category, L"AlarmConditionType");
+  EXPECT_EQ(e[3].category, L"PumpFaultAlarmType");
   EXPECT_TRUE(m_control.Find(L"Pump fault"));
   EXPECT_FALSE(m_control.Find(L"Level normal")) << "the return to normal was listed";
 

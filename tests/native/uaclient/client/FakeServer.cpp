@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "uaclient/services/BrowseService.h"
+
 namespace ua_client_test {
 
 bool FakeSocket::Connect(const std::string& h, uint16_t p) {
@@ -204,6 +206,35 @@ void FakeServer::OnService(uint32_t requestId, const Bytes& body, bool open) {
       CallResponse response;
       response.responseHeader = Header(handle, bad);
       response.results.resize(request.methodsToCall.size());
+      Reply(requestId, response);
+      return;
+    }
+    case BrowseRequest::kEncodingId: {
+      BrowseRequest request;
+      if (!decode(request)) return seen.push_back("BAD");
+      seen.push_back("Browse");
+      handle = request.requestHeader.requestHandle;
+      if (silent || Faulted(typeId, requestId, handle)) break;
+      BrowseResponse response;
+      response.responseHeader = Header(handle, bad);
+      // Below BaseEventType only one vendor type; nothing below that.
+      for (const BrowseDescription& d : request.nodesToBrowse) {
+        BrowseResult result;
+        if (d.nodeId == NodeId::Numeric(0, 2041)) {
+          ReferenceDescription ref;
+          ref.nodeId.nodeId = NodeId::Numeric(2, 77);
+          ref.browseName = QualifiedName{2, std::string("VendorEventType")};
+          result.references.push_back(ref);
+        }
+        response.results.push_back(result);
+      }
+      if (malformedReplyTo == typeId) {
+        Bytes cut;
+        EncodeMessage(response, cut);
+        cut.resize(cut.size() - 3);
+        SendRaw(MessageChunk(requestId, cut));
+        return;
+      }
       Reply(requestId, response);
       return;
     }

@@ -85,6 +85,7 @@ class FakeServer {
   std::map<uint32_t, uint32_t> badResultOn;   // request encoding id -> bad ServiceResult
   bool silent = false;                       // answer nothing at all
   uint32_t publishFaultOnClose = 0;          // answer held Publishes with this fault before CloseSession
+  uint32_t malformedReplyTo = 0;             // request encoding id answered with a cut-off body (Browse)
   uint32_t revisedLifetime = 600000;
   StatusCode monitoredItemStatus;
 

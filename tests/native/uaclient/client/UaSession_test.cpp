@@ -157,6 +157,38 @@ TEST_F(SessionFixture, RefreshCallsConditionRefreshWithTheSubscriptionId) {
   EXPECT_TRUE(session->refreshStatus().IsGood());
 }
 
+TEST_F(SessionFixture, EventTypesAreBrowsedAfterActivation) {
+  config.browseEventTypes = true;
+  StartRunning();
+  const std::vector<std::string> start(server.seen.begin() + 4, server.seen.begin() + 8);
+  EXPECT_EQ(start, (std::vector<std::string>{"ActivateSession", "Browse", "Browse", "CreateSubscription"}));
+  ASSERT_EQ(session->eventTypes().size(), 1u);
+  EXPECT_EQ(session->eventTypes()[0].name, "VendorEventType");
+  EXPECT_FALSE(session->eventTypes()[0].condition);
+}
+
+TEST_F(SessionFixture, ABrowseRefusedWithAFaultLeavesTheConnectGoing) {
+  server.faultOn[BrowseRequest::kEncodingId] = 0x800B0000;  // BadServiceUnsupported
+  config.browseEventTypes = true;
+  StartRunning();
+  EXPECT_TRUE(session->eventTypes().empty());
+}
+
+TEST_F(SessionFixture, ABrowseWithABadResultLeavesTheConnectGoing) {
+  server.badResultOn[BrowseRequest::kEncodingId] = 0x80340000;  // BadNodeIdUnknown
+  config.browseEventTypes = true;
+  StartRunning();
+  EXPECT_TRUE(session->eventTypes().empty());
+}
+
+TEST_F(SessionFixture, AMalformedBrowseReplyEndsTheConnect) {
+  config.browseEventTypes = true;
+  server.malformedReplyTo = BrowseRequest::kEncodingId;
+  Make();
+  EXPECT_FALSE(session->Connect());
+  ExpectDead(SessionFailure::Malformed);
+}
+
 TEST_F(SessionFixture, CloseSendsCloseSessionThenClo) {
   StartRunning();
   session->Close();

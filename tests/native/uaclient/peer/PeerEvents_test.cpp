@@ -50,7 +50,8 @@ TEST_F(ScriptedSequence, EachStepArrivesOnceInOrderAndMapsToItsAeRecord) {
   }
   EXPECT_EQ(ids.size(), raw.size());
   // The server's audit record of the acknowledgement stays inside it: only the conditions' events come.
-  for (size_t i = 0; i < raw.size(); ++i) EXPECT_EQ(StandardTypeOf(raw[i]), kAlarmConditionType) << "event " << i;
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(StandardTypeOf(raw[i]), kAlarmConditionType) << "event " << i;
+  EXPECT_EQ(StandardTypeOf(raw[3]), 0u) << "the pump's alarm is of the server's own type";
 
   const uint32_t alarmCategory = mapped[0].category;
   EXPECT_EQ(CategoryName(alarmCategory), "AlarmConditionType");
@@ -98,7 +99,8 @@ TEST_F(ScriptedSequence, EachStepArrivesOnceInOrderAndMapsToItsAeRecord) {
   EXPECT_EQ(TextOf(pump.condition), "PumpFault");
   EXPECT_EQ(TextOf(pump.message), "Pump fault");
   EXPECT_EQ(pump.severity, 900u);
-  EXPECT_EQ(pump.category, alarmCategory);
+  EXPECT_NE(pump.category, alarmCategory);
+  EXPECT_EQ(pump.category & 0xFF, 0u);
   EXPECT_EQ(pump.newState, kEnabled | kActive);
   EXPECT_TRUE(pump.ackRequired);
   EXPECT_EQ(RetainOf(raw[3]), true);
@@ -107,6 +109,33 @@ TEST_F(ScriptedSequence, EachStepArrivesOnceInOrderAndMapsToItsAeRecord) {
   EXPECT_EQ(mapper.Memory().Find(u"Tank1", u"TankLevel"), nullptr);
   ASSERT_NE(mapper.Memory().Find(u"Pump1", u"PumpFault"), nullptr);
   EXPECT_TRUE(mapper.Memory().Find(u"Pump1", u"PumpFault")->active);
+}
+
+// Browsing the type tree at connect names the server's own type before its first event.
+TEST_F(ScriptedSequence, TheServersOwnAlarmTypeIsNamedByBrowsingBeforeItsEvent) {
+  config.browseEventTypes = true;
+  Connect();
+  const std::vector<EventTypeInfo>& types = session->eventTypes();
+  const auto find = [&](const std::string& name) -> const EventTypeInfo* {
+    for (const EventTypeInfo& t : types)
+      if (t.name == name) return &t;
+    return nullptr;
+  };
+  ASSERT_NE(find("PumpFaultAlarmType"), nullptr) << types.size() << " types browsed";
+  EXPECT_TRUE(find("PumpFaultAlarmType")->condition);
+  EXPECT_NE(find("PumpFaultAlarmType")->id.namespaceIndex, 0u);
+  ASSERT_NE(find("ExclusiveLevelAlarmType"), nullptr);
+  EXPECT_TRUE(find("ExclusiveLevelAlarmType")->condition);
+  ASSERT_NE(find("SystemEventType"), nullptr);
+  EXPECT_FALSE(find("SystemEventType")->condition);
+  EXPECT_EQ(find("BaseEventType"), nullptr) << "the root is not its own subtype";
+  printf("peer: %zu event types browsed\n", types.size());
+
+  for (const EventTypeInfo& t : types) mapper.KnowType(t.id, t.name, t.condition);
+  ASSERT_TRUE(Control("script", "ok script"));
+  ASSERT_TRUE(PumpUntil([&] { return raw.size() >= kScriptEvents; })) << session->reason();
+  EXPECT_EQ(CategoryName(mapped[3].category), "PumpFaultAlarmType");
+  EXPECT_EQ(CategoryName(mapped[0].category), "AlarmConditionType");
 }
 
 using ConditionRefresh = PeerFixture;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/native/uaclient/services/ServiceTestUtil.h"
+#include "uaclient/services/BrowseService.h"
 #include "uaclient/services/CallService.h"
 #include "uaclient/services/GetEndpointsService.h"
 #include "uaclient/services/MonitoredItemServices.h"
@@ -38,6 +39,8 @@ TEST(UaEncodingIds, ResponsesFollowRequestsByThree) {
       {CloseSessionRequest::kEncodingId, CloseSessionResponse::kEncodingId},
       {CreateSubscriptionRequest::kEncodingId, CreateSubscriptionResponse::kEncodingId},
       {CreateMonitoredItemsRequest::kEncodingId, CreateMonitoredItemsResponse::kEncodingId},
+      {BrowseRequest::kEncodingId, BrowseResponse::kEncodingId},
+      {BrowseNextRequest::kEncodingId, BrowseNextResponse::kEncodingId},
       {PublishRequest::kEncodingId, PublishResponse::kEncodingId},
       {CallRequest::kEncodingId, CallResponse::kEncodingId},
       {DeleteSubscriptionsRequest::kEncodingId, DeleteSubscriptionsResponse::kEncodingId},

@@ -3,6 +3,7 @@
 
 #include "tests/native/uaclient/services/ServiceTestUtil.h"
 #include "uaclient/SecureChunk.h"
+#include "uaclient/services/BrowseService.h"
 #include "uaclient/services/CallService.h"
 #include "uaclient/services/GetEndpointsService.h"
 #include "uaclient/services/MonitoredItemServices.h"
@@ -158,4 +159,63 @@ TEST(UaResponseLayouts, StatusChangeNotificationBody) {
   ASSERT_EQ(DecodeNotifications(m, decoded), DecodeError::None);
   ASSERT_EQ(decoded.statusChanges.size(), 1u);
   EXPECT_EQ(decoded.statusChanges[0].status.code, 0x800A0000u);
+}
+
+TEST(UaResponseLayouts, BrowseResponseWithASubtypeAndAContinuationPoint) {
+  const Bytes bytes = Wire()
+                          .Append(Response({0x01, 0x00, 0x12, 0x02}))  // 530
+                          .U32(1)                                       // one result
+                          .U32(0)                                       // Good
+                          .Str("cp")                                    // continuationPoint
+                          .U32(1)                                       // one reference
+                          .Raw({0x00, 0x2D})                            // HasSubtype (i=45)
+                          .U8(1)                                        // isForward
+                          .Raw({0x01, 0x02, 0x89, 0x13})                // ns=2;i=5001
+                          .U16(2).Str("PumpFaultAlarmType")             // browseName
+                          .U8(0x02).Str("Pump fault alarm")             // displayName, text only
+                          .U32(8)                                       // ObjectType
+                          .Raw({0x00, 0x00})                            // no type definition
+                          .Null()                                       // diagnosticInfos
+                          .bytes();
+  const auto r = DecodeOrFail<BrowseResponse>(bytes);
+  ASSERT_EQ(r.results.size(), 1u);
+  EXPECT_EQ(r.results[0].continuationPoint, ByteString(std::vector<uint8_t>{'c', 'p'}));
+  ASSERT_EQ(r.results[0].references.size(), 1u);
+  const ReferenceDescription& ref = r.results[0].references[0];
+  EXPECT_EQ(ref.referenceTypeId, NodeId::Numeric(0, 45));
+  EXPECT_EQ(ref.nodeId.nodeId, NodeId::Numeric(2, 5001));
+  EXPECT_EQ(ref.browseName.namespaceIndex, 2u);
+  EXPECT_EQ(ref.browseName.name, ua::String("PumpFaultAlarmType"));
+  EXPECT_EQ(ref.nodeClass, 8);
+  // Every proper prefix is refused.
+  for (size_t n = 0; n < bytes.size(); ++n) {
+    BrowseResponse partial;
+    EXPECT_FALSE(DecodeResponse(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)), partial).ok())
+        << n;
+  }
+}
+
+TEST(UaResponseLayouts, SubtypeBrowseRequestInFieldOrder) {
+  RequestHeader header;
+  header.requestHandle = 9;
+  Bytes body;
+  ASSERT_TRUE(EncodeRequest(MakeSubtypeBrowse(header, {NodeId::Numeric(0, 2041)}), body));
+  BrowseRequest back;
+  ASSERT_TRUE(DecodeMessage(body.data(), body.size(), back).ok());
+  ASSERT_EQ(back.nodesToBrowse.size(), 1u);
+  const BrowseDescription& d = back.nodesToBrowse[0];
+  EXPECT_EQ(d.nodeId, NodeId::Numeric(0, 2041));
+  EXPECT_EQ(d.browseDirection, BrowseDirection::Forward);
+  EXPECT_EQ(d.referenceTypeId, NodeId::Numeric(0, 45));
+  EXPECT_FALSE(d.includeSubtypes);
+  EXPECT_EQ(d.nodeClassMask, 8u);
+  EXPECT_EQ(d.resultMask, kResultBrowseName | kResultNodeClass);
+  // The tail of the body: view (null id, no time, version 0), max references 0, then the one description.
+  const Bytes tail = Wire()
+                         .Raw({0x00, 0x00}).I64(0).U32(0)
+                         .U32(0)
+                         .U32(1).Raw({0x01, 0x00, 0xF9, 0x07}).U32(0).Raw({0x00, 0x2D}).U8(0).U32(8).U32(12)
+                         .bytes();
+  ASSERT_GE(body.size(), tail.size());
+  EXPECT_EQ(Bytes(body.end() - static_cast<std::ptrdiff_t>(tail.size()), body.end()), tail);
 }

@@ -6,10 +6,10 @@
 # repository's corpus never grows by itself. Exits non-zero on any finding;
 # the input is kept under build/fuzz/artifacts/TARGET/ and the log under
 # build/fuzz/logs/.
-#   fuzz.sh [SECONDS] [TARGET...]   targets: prop_stream prop_bag paint menu_find pages scenario sort ua_decode
+#   fuzz.sh [SECONDS] [TARGET...]   targets: prop_stream prop_bag paint menu_find pages scenario sort ua_decode ua_messages
 set -uo pipefail
 cd "$(dirname "$0")/.."
-all=(prop_stream prop_bag paint menu_find pages scenario sort ua_decode)
+all=(prop_stream prop_bag paint menu_find pages scenario sort ua_decode ua_messages)
 
 seconds=30
 if [ $# -gt 0 ] && [[ "$1" =~ ^[0-9]+$ ]]; then
